@@ -1,0 +1,71 @@
+#pragma once
+
+#include "forms/twips.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QUrl>
+#include <QWebEngineView>
+#include <functional>
+
+class QWebEngineProfile;
+
+// The embedded browser view the windows show pages in.
+class BrowserView : public QWebEngineView, public forms::Twips
+{
+    Q_OBJECT
+public:
+    explicit BrowserView(QWidget *parent = nullptr);
+
+    // An http(s) or file URL, or a local file path. Returns at once; a failed
+    // load is not reported.
+    void navigate(const QString &urlOrPath);
+    // Silent: the page shows no alert, confirm or prompt dialogs, and the view
+    // none of its own.
+    void setSilent(bool on);
+    bool isSilent() const { return m_silent; }
+
+    // Raise an Error when there is no page to go to; do nothing else then.
+    void goBack();
+    void goForward();
+    void refresh();
+    void stop();
+
+    // Decides where a new window's content goes: the handler returns the view
+    // that receives it, or nullptr to drop the request. Without a handler the
+    // request is dropped.
+    using NewWindowHandler = std::function<BrowserView *()>;
+    void setNewWindowHandler(NewWindowHandler handler) { m_newWindow = std::move(handler); }
+
+    // A right-click in the page's top-level document. The handler returns
+    // false to cancel the view's own menu. Without a handler the view shows
+    // its own menu.
+    using ContextMenuHandler = std::function<bool(const QPoint &globalPos)>;
+    void setContextMenuHandler(ContextMenuHandler handler) { m_contextMenu = std::move(handler); }
+
+signals:
+    // The page finished loading (successfully or not).
+    void documentComplete(const QUrl &url);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    friend class BrowserPage;
+    bool m_silent = false;
+    NewWindowHandler m_newWindow;
+    ContextMenuHandler m_contextMenu;
+};
+
+// Once attached to a view, Ctrl+N and Ctrl+O do nothing in it, whichever of
+// the view's child widgets has the focus.
+class BrowserKeyFilter : public QObject
+{
+    Q_OBJECT
+public:
+    explicit BrowserKeyFilter(QObject *parent = nullptr) : QObject(parent) {}
+    void attach(QWidget *view);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+};

@@ -1,0 +1,154 @@
+#pragma once
+
+#include "twips.h"
+
+#include <QColor>
+#include <QCursor>
+#include <QFrame>
+#include <QLabel>
+#include <QList>
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+
+// The few control kinds the windows are made of. Mouse signals carry the
+// button mask (1 left, 2 right, 4 middle) and the pointer in twips relative to
+// the control; every control tracks the mouse, so moves arrive without a button.
+namespace forms {
+
+// Windowless, transparent, one line of text in the window's font.
+class Label : public QLabel, public Twips
+{
+    Q_OBJECT
+public:
+    explicit Label(QWidget *parent);
+
+    void setCaption(const QString &caption);
+    QString caption() const { return text(); }
+    // Sized to its text: the width (and height) follow each caption and the font.
+    void setAutoSize(bool on);
+    bool autoSize() const { return m_autoSize; }
+    void setForeColor(const QColor &color);
+    QColor foreColor() const { return m_foreColor; }
+    void setToolTipText(const QString &text) { setToolTip(text); }
+    QString toolTipText() const { return toolTip(); }
+    // The free string every control carries (the tickers keep the link here).
+    void setTag(const QString &tag) { m_tag = tag; }
+    QString tag() const { return m_tag; }
+    // A custom pointer; until one is set the label shows the arrow.
+    void setMouseIcon(const QCursor &cursor);
+    QCursor mouseIcon() const { return m_mouseIcon; }
+    bool hasMouseIcon() const { return m_hasMouseIcon; }
+
+signals:
+    void clicked();
+    void mouseDown(int button, int x, int y);
+    void mouseMove(int button, int x, int y);
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    void fitToText();
+    bool m_autoSize = false;
+    bool m_pressed = false;
+    bool m_hasMouseIcon = false;
+    QColor m_foreColor = Qt::black;
+    QCursor m_mouseIcon;
+    QString m_tag;
+};
+
+// Windowless picture drawn at its natural size at the top left, never
+// stretched; outside the picture the control is transparent.
+class Image : public QWidget, public Twips
+{
+    Q_OBJECT
+public:
+    explicit Image(QWidget *parent);
+
+    // The control takes the picture's size, as an unstretched image does.
+    void setPicture(const QPixmap &picture);
+    const QPixmap &picture() const { return m_picture; }
+    void setToolTipText(const QString &text) { setToolTip(text); }
+    QString toolTipText() const { return toolTip(); }
+
+signals:
+    void clicked();
+    void mouseDown(int button, int x, int y);
+    void mouseMove(int button, int x, int y);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    QPixmap m_picture;
+    bool m_pressed = false;
+};
+
+// A child window: background colour, optional one-pixel border, optional
+// picture at the top left, and children of its own.
+class PictureBox : public QFrame, public Twips
+{
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget *parent);
+
+    void setBackColor(const QColor &color);
+    void setBorder(bool on);
+    void setPicture(const QPixmap &picture);
+    const QPixmap &picture() const { return m_picture; }
+    // Sized to its picture.
+    void setAutoSize(bool on);
+
+signals:
+    void clicked();
+    void mouseDown(int button, int x, int y);
+    void mouseMove(int button, int x, int y);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    QPixmap m_picture;
+    bool m_autoSize = false;
+    bool m_pressed = false;
+};
+
+// Ticks on the user-interface thread while enabled with an interval above 0;
+// interval 0 stops it.
+class Timer : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Timer(QObject *parent, int intervalMs = 0, bool enabled = true);
+
+    void setInterval(int ms);
+    int interval() const { return m_interval; }
+    void setEnabled(bool on);
+    bool isEnabled() const { return m_enabled; }
+
+signals:
+    void timer();
+
+private:
+    void update();
+    QTimer m_timer;
+    int m_interval;
+    bool m_enabled;
+};
+
+// Applies a window's stacking order, given its controls front to back:
+// child windows (picture boxes, browser views) lie above every label and
+// image; within each group an earlier control lies over a later one.
+void applyStacking(const QList<QWidget *> &frontToBack);
+
+} // namespace forms

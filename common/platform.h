@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QSize>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// The real facilities outside the process.
+namespace platform {
+// The folder of the running program, without a trailing separator.
+QString installFolder();
+// Online when an interface other than loopback is up with an address and a
+// default route exists.
+bool connectionAvailable();
+// Starts a program by its full path, no shell, no arguments; the result is
+// not examined.
+void startProgram(const QString &path);
+// Opens a link with the desktop's associated program; does not wait.
+void openLink(const QString &url);
+// A modal message box; returns the button chosen.
+QMessageBox::StandardButton showMessage(QWidget *parent, const QString &text,
+                                        const QString &title, QMessageBox::Icon icon,
+                                        QMessageBox::StandardButtons buttons);
+// The primary screen's size in twips.
+QSize screenSizeTwips();
+} // namespace platform
+
+// One seam per kind of outside effect. Windows and start-up code take a
+// Seams; production code passes Seams::system(), tests replace single members.
+struct Seams {
+    std::function<bool()> probe;
+    std::function<double()> random; // uniform in [0, 1)
+    std::function<QMessageBox::StandardButton(QWidget *parent, const QString &text,
+                                              const QString &title, QMessageBox::Icon icon,
+                                              QMessageBox::StandardButtons buttons)>
+        message;
+    std::function<void(const QString &path)> startProgram;
+    std::function<void(const QString &url)> openLink;
+    std::function<QSize()> screenSizeTwips;
+    // Ends the process at once, without any window's unload handling.
+    std::function<void()> endProcess;
+    QString installFolder;
+
+    static Seams system();
+};

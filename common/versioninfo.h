@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <functional>
+
+// ClientInfor.inf (install folder) and UpdateInfor.inf (published under the
+// update URL, staged in the staging folder). Plain GBK text, one value a line.
+
+using ClientLines = std::array<QString, 11>;
+using UpdateLines = std::array<QString, 21>;
+
+// Fetch as bytes, as the download control of the calling window does it.
+using FetchBytes = std::function<QByteArray(const QString &url)>;
+
+// The line rule: a line ends at CR, a LF right after that CR belongs to the
+// line end, a lone LF stays inside the line; a line end at the very end of the
+// data makes no extra line. Nothing is trimmed.
+QStringList splitLines(const QString &text);
+
+// Reads GBK bytes into a fixed array; one line more than the array holds is
+// an Error, raised before it is stored.
+template <std::size_t N> std::array<QString, N> readLines(const QByteArray &gbkBytes);
+extern template std::array<QString, 11> readLines<11>(const QByteArray &);
+extern template std::array<QString, 21> readLines<21>(const QByteArray &);
+
+// installFolder/ClientInfor.inf into 11 elements.
+ClientLines getClientInfor(const QString &installFolder);
+
+// Fetches updateUrl + "/UpdateInfor.inf" first, then creates the staging
+// folder (one level) or deletes a staged UpdateInfor.inf, writes the bytes
+// unchanged and reads them back into 21 elements.
+UpdateLines downloadUpdateInfor(const QString &updateUrl, const QString &stagingFolder,
+                                const FetchBytes &fetch);
+
+// Reads the staged UpdateInfor.inf, deletes it, removes the staging folder
+// (an Error when the folder is not empty; the lines read are lost then).
+UpdateLines getUpdateInfor(const QString &stagingFolder);
+
+// Deletes the staged UpdateInfor.inf (an Error when missing), then removes the
+// staging folder (an Error when not empty).
+void discardStagedUpdateInfor(const QString &stagingFolder);
+
+// Rewrites installFolder/ClientInfor.inf with six CR LF lines. The new text
+// goes to a temporary sibling that is renamed over the old file, so a failed
+// write leaves the old file whole.
+void updateClientInfor(const QString &installFolder, const QString &strVersion,
+                       const QString &strUpdateVer, const QString &strWebPath);
+
+// A published value is newer when the installed one sorts strictly before it,
+// comparing UTF-16 code units (no numeric reading of versions).
+bool newerThan(const QString &installed, const QString &published);
+
+// The drive-root rule over a Windows-style install folder path: the first
+// piece before "\" followed by "\kinotray" ("C:\Program Files\X" -> "C:\kinotray").
+QString stagingFolderForWindowsPath(const QString &installFolder);
+
+// The staging folder on this system: kinotray inside $XDG_CACHE_HOME
+// (default ~/.cache). The path only; nothing is created here.
+QString stagingFolder();
+
+// Writes data to path through a temporary sibling and a rename, so a crash or
+// a full disk never leaves a half-written file where a whole one stood.
+void writeFileAtomically(const QString &path, const QByteArray &data);
