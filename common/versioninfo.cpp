@@ -1,0 +1,234 @@
+#include "versioninfo.h"
+
+#include "error.h"
+#include "gbk.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <filesystem>
+#include <system_error>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace
+{
+
+const QString clientFileName = QStringLiteral("ClientInfor.inf");
+const QString updateFileName = QStringLiteral("UpdateInfor.inf");
+
+template <std::size_t N>
+std::array<QString, N> toArray(const QStringList &lines, const QString &source)
+{
+    std::array<QString, N> result;
+    std::size_t index = 0;
+    for (const QString &line : lines) {
+        if (index == N)
+            throw Error(QStringLiteral("%1 has more than %2 lines").arg(source).arg(N));
+        result[index++] = line;
+    }
+    return result;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("Cannot open %1 for reading: %2").arg(path, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Error(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+    return bytes;
+}
+
+template <std::size_t N> std::array<QString, N> readFileLines(const QString &path)
+{
+    return toArray<N>(splitLines(fromGbk(readFile(path))), path);
+}
+
+void removeFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.remove())
+        throw Error(QStringLiteral("Cannot delete %1: %2").arg(path, file.errorString()));
+}
+
+// A plain rmdir on purpose: whatever else lies in the folder was not put there
+// by us, so it is not ours to delete.
+void removeFolder(const QString &path)
+{
+    if (QDir().rmdir(path))
+        return;
+    const QDir folder(path);
+    if (folder.exists() && !folder.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System))
+        throw Error(QStringLiteral("Cannot remove the folder %1: it is not empty").arg(path));
+    throw Error(QStringLiteral("Cannot remove the folder %1").arg(path));
+}
+
+// One level, as the folder is meant to be; the cache folder that holds it may
+// still be missing on a fresh account, so that is made first.
+void createFolder(const QString &path)
+{
+    const QString parent = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(parent))
+        throw Error(QStringLiteral("Cannot create the folder %1").arg(parent));
+    if (!QDir().mkdir(path))
+        throw Error(QStringLiteral("Cannot create the folder %1").arg(path));
+}
+
+bool syncToDisk(QFile &file)
+{
+#ifdef Q_OS_WIN
+    return _commit(file.handle()) == 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
+QString stagedFile(const QString &stagingFolder)
+{
+    return stagingFolder + QLatin1Char('/') + updateFileName;
+}
+
+} // namespace
+
+QStringList splitLines(const QString &text)
+{
+    QStringList lines;
+    QString current;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\r')) {
+            lines.append(current);
+            current.clear();
+            if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+        } else {
+            current.append(c);
+        }
+    }
+    // A line end at the very end leaves nothing behind, so no extra line.
+    if (!current.isEmpty())
+        lines.append(current);
+    return lines;
+}
+
+template <std::size_t N> std::array<QString, N> readLines(const QByteArray &gbkBytes)
+{
+    return toArray<N>(splitLines(fromGbk(gbkBytes)), QStringLiteral("The text"));
+}
+
+template std::array<QString, 11> readLines<11>(const QByteArray &);
+template std::array<QString, 21> readLines<21>(const QByteArray &);
+
+ClientLines getClientInfor(const QString &installFolder)
+{
+    return readFileLines<11>(installFolder + QLatin1Char('/') + clientFileName);
+}
+
+UpdateLines downloadUpdateInfor(const QString &updateUrl, const QString &stagingFolder,
+                                const FetchBytes &fetch)
+{
+    // Fetch first: a failed download must leave the staging folder as it was.
+    const QByteArray bytes = fetch(updateUrl + QLatin1Char('/') + updateFileName);
+
+    const QFileInfo folder(stagingFolder);
+    const QString staged = stagedFile(stagingFolder);
+    if (!folder.exists() && !folder.isSymLink())
+        createFolder(stagingFolder);
+    else if (QFileInfo(staged).exists() || QFileInfo(staged).isSymLink())
+        removeFile(staged);
+
+    writeFileAtomically(staged, bytes);
+    return readFileLines<21>(staged);
+}
+
+UpdateLines getUpdateInfor(const QString &stagingFolder)
+{
+    const QString staged = stagedFile(stagingFolder);
+    const UpdateLines lines = readFileLines<21>(staged);
+    removeFile(staged);
+    removeFolder(stagingFolder);
+    return lines;
+}
+
+void discardStagedUpdateInfor(const QString &stagingFolder)
+{
+    removeFile(stagedFile(stagingFolder));
+    removeFolder(stagingFolder);
+}
+
+void updateClientInfor(const QString &installFolder, const QString &strVersion,
+                       const QString &strUpdateVer, const QString &strWebPath)
+{
+    const QString lines[] = {QStringLiteral("[App Ver]"),    strVersion,
+                             QStringLiteral("[Update Ver]"), strUpdateVer,
+                             QStringLiteral("[Update Url]"), strWebPath};
+    QString text;
+    for (const QString &line : lines)
+        text += line + QLatin1String("\r\n");
+    writeFileAtomically(installFolder + QLatin1Char('/') + clientFileName, toGbk(text));
+}
+
+bool newerThan(const QString &installed, const QString &published)
+{
+    // Ordinal by UTF-16 code units; versions are never read as numbers.
+    return QString::compare(installed, published, Qt::CaseSensitive) < 0;
+}
+
+QString stagingFolderForWindowsPath(const QString &installFolder)
+{
+    return installFolder.section(QLatin1Char('\\'), 0, 0) + QStringLiteral("\\kinotray");
+}
+
+QString stagingFolder()
+{
+    // A relative or empty XDG_CACHE_HOME is to be ignored.
+    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (cache.isEmpty() || QDir::isRelativePath(cache))
+        cache = QDir::homePath() + QStringLiteral("/.cache");
+    return QDir::cleanPath(cache + QStringLiteral("/kinotray"));
+}
+
+void writeFileAtomically(const QString &path, const QByteArray &data)
+{
+    const QFileInfo target(path);
+    const QString temporaryPath =
+        QStringLiteral("%1.%2.tmp")
+            .arg(path)
+            .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+
+    QFile temporary(temporaryPath);
+    if (!temporary.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw Error(
+            QStringLiteral("Cannot create %1: %2").arg(temporaryPath, temporary.errorString()));
+
+    // Whatever went wrong, the temporary goes and the old file stays as it was.
+    const auto fail = [&](const QString &what, const QString &reason) {
+        temporary.close();
+        QFile::remove(temporaryPath);
+        throw Error(QStringLiteral("%1 %2: %3").arg(what, path, reason));
+    };
+
+    if (temporary.write(data) != data.size() || !temporary.flush())
+        fail(QStringLiteral("Cannot write"), temporary.errorString());
+    if (!syncToDisk(temporary))
+        fail(QStringLiteral("Cannot flush to disk"), qt_error_string());
+    if (target.exists() && !temporary.setPermissions(target.permissions()))
+        fail(QStringLiteral("Cannot keep the permissions of"), temporary.errorString());
+    temporary.close();
+    if (temporary.error() != QFileDevice::NoError)
+        fail(QStringLiteral("Cannot write"), temporary.errorString());
+
+    // rename replaces the old file in one step, even when it exists.
+    std::error_code error;
+    std::filesystem::rename(QFileInfo(temporaryPath).filesystemAbsoluteFilePath(),
+                            target.filesystemAbsoluteFilePath(), error);
+    if (error)
+        fail(QStringLiteral("Cannot replace"), QString::fromStdString(error.message()));
+}
