@@ -1,0 +1,199 @@
+#include "http.h"
+
+#include "error.h"
+#include "gbk.h"
+
+#include <QList>
+#include <curl/curl.h>
+#include <exception>
+#include <memory>
+
+namespace
+{
+
+void initCurlOnce()
+{
+    // curl_global_init is not thread-safe; a function-local static is.
+    static const CURLcode result = curl_global_init(CURL_GLOBAL_DEFAULT);
+    if (result != CURLE_OK)
+        throw Error(QStringLiteral("HTTP could not start: %1")
+                        .arg(QString::fromUtf8(curl_easy_strerror(result))));
+}
+
+// What one transfer saw, filled in by the curl callbacks.
+struct Transfer {
+    const HttpSink *sink = nullptr;
+    const HttpProgress *progress = nullptr;
+    bool only2xx = true;
+    long status = 0;
+    bool locationSeen = false;
+    // The headers of the answer that ends the transfer (not a redirect on the
+    // way) have begun; from here on a failure means the body broke off.
+    bool answered = false;
+    bool rejected = false;
+    std::exception_ptr thrown;
+};
+
+bool isRedirect(long status)
+{
+    return status >= 300 && status < 400;
+}
+
+bool is2xx(long status)
+{
+    return status >= 200 && status < 300;
+}
+
+size_t onHeader(char *data, size_t size, size_t count, void *user)
+{
+    auto &t = *static_cast<Transfer *>(user);
+    const QByteArray line(data, static_cast<qsizetype>(size * count));
+    if (line.startsWith("HTTP/")) {
+        const QList<QByteArray> parts = line.simplified().split(' ');
+        t.status = parts.size() > 1 ? parts[1].toLong() : 0;
+        t.locationSeen = false;
+        t.answered = !isRedirect(t.status);
+    } else if (line.toLower().startsWith("location:")) {
+        t.locationSeen = true;
+    } else if (line.trimmed().isEmpty() && isRedirect(t.status)) {
+        // A redirect that curl will not follow is itself the answer.
+        t.answered = !t.locationSeen;
+    }
+    return size * count;
+}
+
+size_t onBody(char *data, size_t size, size_t count, void *user)
+{
+    auto &t = *static_cast<Transfer *>(user);
+    // The headers are complete before the first piece of the body arrives:
+    // the body of an error answer never reaches the sink.
+    if (t.only2xx && !is2xx(t.status)) {
+        t.rejected = true;
+        return 0;
+    }
+    try {
+        (*t.sink)(data, size * count);
+    } catch (...) {
+        t.thrown = std::current_exception();
+        return 0;
+    }
+    return size * count;
+}
+
+int onProgress(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    auto &t = *static_cast<Transfer *>(user);
+    try {
+        (*t.progress)();
+    } catch (...) {
+        t.thrown = std::current_exception();
+        return 1;
+    }
+    return 0;
+}
+
+struct CurlCleanup {
+    void operator()(CURL *curl) const { curl_easy_cleanup(curl); }
+};
+
+struct Outcome {
+    CURLcode code = CURLE_OK;
+    QString curlMessage;
+    bool answered = false;
+    long status = 0;
+};
+
+QString failure(const QString &url, const QString &reason)
+{
+    return QStringLiteral("Download of %1 failed: %2").arg(url, reason);
+}
+
+// The one transfer routine. Exceptions thrown by the sink or the progress
+// callback end the transfer and are rethrown here, after curl has returned.
+Outcome transfer(const QString &url, const HttpOptions &options, const HttpSink &sink,
+                 const HttpProgress &progress, bool only2xx)
+{
+    initCurlOnce();
+    const std::unique_ptr<CURL, CurlCleanup> curl(curl_easy_init());
+    if (!curl)
+        throw Error(failure(url, QStringLiteral("no HTTP handle")));
+
+    Transfer t;
+    t.sink = &sink;
+    t.progress = &progress;
+    t.only2xx = only2xx;
+    char errorText[CURL_ERROR_SIZE] = {};
+    const QByteArray address = url.toUtf8();
+
+    CURL *c = curl.get();
+    curl_easy_setopt(c, CURLOPT_URL, address.constData());
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorText);
+    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, options.connectTimeoutSeconds);
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, options.stallTimeoutSeconds);
+    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(c, CURLOPT_MAXREDIRS, options.maxRedirects);
+    curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, onHeader);
+    curl_easy_setopt(c, CURLOPT_HEADERDATA, &t);
+    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, onBody);
+    curl_easy_setopt(c, CURLOPT_WRITEDATA, &t);
+    if (progress) {
+        curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, onProgress);
+        curl_easy_setopt(c, CURLOPT_XFERINFODATA, &t);
+        curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    }
+
+    Outcome outcome;
+    outcome.code = curl_easy_perform(c);
+    if (t.thrown)
+        std::rethrow_exception(t.thrown);
+    outcome.curlMessage =
+        QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(outcome.code));
+    outcome.answered = t.answered;
+    outcome.status = t.status;
+    if (t.rejected || (outcome.code == CURLE_OK && only2xx && !is2xx(t.status)))
+        throw Error(failure(url, QStringLiteral("HTTP status %1").arg(t.status)));
+    return outcome;
+}
+
+void fetchChecked(const QString &url, const HttpSink &sink, const HttpOptions &options,
+                  const HttpProgress &progress)
+{
+    const Outcome outcome = transfer(url, options, sink, progress, true);
+    if (outcome.code != CURLE_OK)
+        throw Error(failure(url, outcome.curlMessage));
+}
+
+} // namespace
+
+QByteArray fetchBytes(const QString &url, const HttpOptions &options)
+{
+    QByteArray body;
+    fetchChecked(
+        url, [&body](const char *data, std::size_t size) { body.append(data, qsizetype(size)); },
+        options, {});
+    return body;
+}
+
+void fetchToSink(const QString &url, const HttpSink &sink, const HttpOptions &options,
+                 const HttpProgress &progress)
+{
+    fetchChecked(url, sink, options, progress);
+}
+
+QString fetchText(const QString &url, const HttpOptions &options)
+{
+    QByteArray body;
+    const Outcome outcome = transfer(
+        url, options,
+        [&body](const char *data, std::size_t size) { body.append(data, qsizetype(size)); }, {},
+        false);
+    if (outcome.code == CURLE_OK)
+        return fromGbk(body);
+    // Like a request object whose state never reached "complete": an answer
+    // that began but broke off gives no text, no answer at all is an error.
+    if (outcome.answered)
+        return QString();
+    throw Error(failure(url, outcome.curlMessage));
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+
+// Faults a test asks for on one request path.
+struct Rule {
+    int status = 0;           // answer with this status instead of the natural one
+    int delayMs = 0;          // wait this long before answering
+    bool close = false;       // close the connection without any answer
+    long long dropAfter = -1; // announce the full length, then stop after this many body bytes
+    std::string redirect;     // answer 302 with this Location
+};
+
+// The rules by path, changed at run time through the control endpoint while
+// the worker threads read them.
+class RuleBook
+{
+public:
+    // Applies one control request: "reset" alone clears every rule, with a
+    // path only that path's rule; otherwise the given settings are merged into
+    // the path's rule. Returns an error text for a malformed request.
+    std::optional<std::string> apply(const std::multimap<std::string, std::string> &params);
+    Rule find(const std::string &path) const;
+
+private:
+    mutable std::mutex m_mutex;
+    std::map<std::string, Rule> m_rules;
+};
