@@ -1,0 +1,161 @@
+#pragma once
+
+#include "../tickers/frminf.h"
+#include "browser.h"
+#include "forms/forms.h"
+#include "http.h"
+#include "platform.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+
+class QLockFile;
+class p;
+
+// The main window: a frameless, picture-drawn window around the portal view.
+// Its handlers live in the file of their concern: load and end here and in
+// form1.cpp, the title bar in form1_chrome.cpp, the tab row in form1_tabs.cpp,
+// pop-ups and the page menu in form1_popups.cpp, the tickers in
+// ../tickers/form1_tickers.cpp.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Form1(Seams &seams);
+    ~Form1() override;
+
+    // Single instance, start-up size, the online or offline view, the hook.
+    void Form_Load();
+    // Ends the process at once; no other window's unload handling runs.
+    void Form_Unload();
+    // The layout pass for the current client size.
+    void Form_Resize();
+
+    Seams &seams() { return m_seams; }
+    FrmInf *frmInf() const { return m_frmInf; }
+    // The controls in their stacking order, front to back.
+    QList<QWidget *> controlsFrontToBack() const;
+
+    // Title bar: drag handles, the caption-button strip, pin, minimise, exit.
+    void Form_MouseDown(int button, int x, int y);
+    void ImgControl_MouseDown(int button, int x, int y);
+    void Image14_MouseDown(int button, int x, int y);
+    void ImLogo_MouseDown(int button, int x, int y);
+    void Image4_MouseDown(int button, int x, int y);
+    void ImgControl_MouseMove(int button, int x, int y);
+    void ImgTop_MouseDown(int button, int x, int y);
+    void ImgTop_MouseMove(int button, int x, int y);
+    void Image12_Click();
+    void Image9_Click();
+    void Image11_Click();
+
+    // Tab row.
+    void Label5_Click();
+    void Label2_Click();
+    void Label3_Click();
+    void ds_Click();
+    void yy3_Click();
+    void Label7_Click();
+    void Im_MouseMove(int button, int x, int y);
+    void yy_MouseMove(int button, int x, int y);
+    void Label2_MouseMove(int button, int x, int y);
+    void Label3_MouseMove(int button, int x, int y);
+    void Im_MouseDown(int button, int x, int y);
+    void yy_Click();
+
+    // Pop-ups and the page's context menu.
+    BrowserView *WebBrowser1_NewWindow2();
+    void WebBrowser1_DocumentComplete(const QUrl &url);
+    bool M_Dom_oncontextmenu(const QPoint &globalPos);
+
+    // Tickers.
+    void ShowNoticeItem(const QString &text, forms::Label *label, qint16 index);
+    void ShowSponsorItem(const QString &text, forms::Label *label, qint16 index);
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void labNotice_Click();
+    void labSponsor_Click();
+
+    // Controls, front to back.
+    forms::PictureBox *Picture4;
+    forms::PictureBox *Picture3;
+    forms::PictureBox *Picture1;
+    DownloadControl inetOLUpdate;
+    forms::Timer *Timer1;
+    forms::PictureBox *right1;
+    forms::PictureBox *left1;
+    forms::PictureBox *bjbox;
+    forms::Timer *Timer2;
+    forms::Image *Image10;
+    forms::Image *ImgTop0;
+    forms::Image *ImgTop1;
+    forms::Image *ImgTop;
+    forms::Label *Label7;
+    forms::Image *Image14;
+    forms::Label *Label6;
+    forms::Label *Label5;
+    forms::Image *ImLogo;
+    forms::Label *Label4;
+    forms::Image *Image13;
+    forms::Label *Label1;
+    forms::Image *Image3;
+    forms::Label *labNotice;
+    forms::Image *iii;
+    forms::Label *ds;
+    forms::Image *Im;
+    forms::Label *yy3;
+    forms::Image *yy;
+    forms::Image *yy2;
+    forms::Image *yy1;
+    forms::Image *Im1;
+    forms::Image *Im2;
+    forms::Image *ImgTop2;
+    forms::Label *labSponsor;
+    forms::Image *Image12;
+    forms::Image *Image11;
+    forms::Image *Image9;
+    forms::Image *Image7;
+    forms::Label *Label3;
+    forms::Image *Image8;
+    forms::Image *Image6;
+    forms::Label *Label2;
+    forms::Image *Image5;
+    forms::Image *Image4;
+    forms::Image *ImgControl;
+    forms::Image *Image2;
+    forms::Image *Image1;
+    BrowserView *WebBrowser1; // in bjbox: the portal
+    BrowserView *WebBrowser2; // in Picture1: the banner
+
+    // Fields.
+    BrowserKeyFilter *keyFilter = nullptr; // online only
+    QString NoticeText;
+    QString SponsorText;
+    qint16 intNoticeIndex = 0;
+    qint16 intSponsorIndex = 0;
+    qint16 intTopmost = 0;
+    // The main view's current top-level document; empty until one has loaded.
+    QUrl M_Dom;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    void createControls();
+    void connectChrome();
+    void connectTabs();
+    void connectPopups();
+    void connectTickers();
+    void navigateTab(const QString &path);
+    p &menuHolder();
+
+    bool acquireSingleInstance();
+
+    Seams &m_seams;
+    std::unique_ptr<QLockFile> m_instanceLock;
+    QPointer<FrmInf> m_frmInf;
+    std::unique_ptr<p> m_p;
+};

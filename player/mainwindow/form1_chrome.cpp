@@ -1,0 +1,153 @@
+// Form1's title bar: drag handles, caption buttons, pin, minimise, maximise, exit.
+#include "form1.h"
+#include "../tickers/frminf.h"
+#include "layout.h"
+
+#include <QWindow>
+
+namespace {
+
+// A left press alone hands the drag to the window system's own move loop.
+void dragWindow(QWidget &window, int button)
+{
+    if (button != 1)
+        return;
+    if (QWindow *handle = window.windowHandle())
+        handle->startSystemMove();
+}
+
+// Setting the flag on the native window keeps it, its position and size;
+// the widget's own flags only record it, so a later re-creation keeps it too.
+void keepOnTop(QWidget &window, bool on)
+{
+    window.overrideWindowFlags(window.windowFlags().setFlag(Qt::WindowStaysOnTopHint, on));
+    if (QWindow *handle = window.windowHandle())
+        handle->setFlag(Qt::WindowStaysOnTopHint, on);
+}
+
+// Only a window that is neither minimised nor maximised counts as normal.
+bool isNormal(const QWidget &window)
+{
+    return !(window.windowState() &
+             (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+}
+
+} // namespace
+
+void Form1::connectChrome()
+{
+    connect(ImgControl, &forms::Image::mouseDown, this, &Form1::ImgControl_MouseDown);
+    connect(ImgControl, &forms::Image::mouseMove, this, &Form1::ImgControl_MouseMove);
+    connect(Image14, &forms::Image::mouseDown, this, &Form1::Image14_MouseDown);
+    connect(ImLogo, &forms::Image::mouseDown, this, &Form1::ImLogo_MouseDown);
+    connect(Image4, &forms::Image::mouseDown, this, &Form1::Image4_MouseDown);
+    connect(ImgTop, &forms::Image::mouseDown, this, &Form1::ImgTop_MouseDown);
+    connect(ImgTop, &forms::Image::mouseMove, this, &Form1::ImgTop_MouseMove);
+    connect(Image12, &forms::Image::clicked, this, &Form1::Image12_Click);
+    connect(Image9, &forms::Image::clicked, this, &Form1::Image9_Click);
+    connect(Image11, &forms::Image::clicked, this, &Form1::Image11_Click);
+}
+
+void Form1::Form_MouseDown(int button, int, int)
+{
+    dragWindow(*this, button);
+}
+
+void Form1::ImgControl_MouseDown(int button, int, int)
+{
+    dragWindow(*this, button);
+}
+
+void Form1::Image14_MouseDown(int button, int, int)
+{
+    dragWindow(*this, button);
+}
+
+void Form1::ImLogo_MouseDown(int button, int, int)
+{
+    dragWindow(*this, button);
+}
+
+void Form1::Image4_MouseDown(int button, int, int)
+{
+    dragWindow(*this, button);
+}
+
+// A lit button shows only while the pointer is over its zone of the strip.
+void Form1::ImgControl_MouseMove(int, int x, int y)
+{
+    const layout::CaptionZones zones = layout::captionZones(x, y);
+
+    Image9->setVisible(zones.exit);
+
+    if (zones.maximise) {
+        Image11->setToolTipText(isNormal(*this) ? QStringLiteral("最大化")
+                                                : QStringLiteral("向下还原"));
+        Image11->show();
+    } else {
+        Image11->hide();
+    }
+
+    Image12->setVisible(zones.minimise);
+
+    if (zones.pin) {
+        if (intTopmost == 0) {
+            ImgTop->setPicture(ImgTop0->picture());
+            ImgTop->show();
+            ImgTop->setToolTipText(QStringLiteral("窗口置顶"));
+        }
+    } else if (intTopmost == 0) {
+        ImgTop->hide();
+    } else {
+        ImgTop->setPicture(ImgTop1->picture());
+        ImgTop->show();
+    }
+}
+
+void Form1::ImgTop_MouseDown(int button, int, int)
+{
+    if (button != 1 && button != 2)
+        return;
+    if (intTopmost == 0) {
+        keepOnTop(*this, true);
+        ImgTop->setPicture(ImgTop2->picture());
+        intTopmost = 1;
+    } else {
+        keepOnTop(*this, false);
+        ImgTop->setPicture(ImgTop0->picture());
+        intTopmost = 0;
+    }
+}
+
+void Form1::ImgTop_MouseMove(int, int, int)
+{
+    if (intTopmost != 1)
+        return;
+    ImgTop->setPicture(ImgTop2->picture());
+    ImgTop->show();
+    ImgTop->setToolTipText(QStringLiteral("取消置顶"));
+}
+
+void Form1::Image12_Click()
+{
+    // Hidden first, so the lit button is not there when the window comes back.
+    Image12->hide();
+    showMinimized();
+}
+
+void Form1::Image9_Click()
+{
+    m_seams.endProcess();
+}
+
+void Form1::Image11_Click()
+{
+    Image11->hide();
+    if (isNormal(*this))
+        showMaximized();
+    else
+        showNormal();
+    // The window system may report the new size later; lay out for the size
+    // the window has now, and the resize notification repeats it if it changes.
+    layout::apply(*this, false);
+}

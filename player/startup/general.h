@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform.h"
+
+#include <QtGlobal>
+#include <memory>
+
+class Form1;
+
+namespace General {
+
+// 1 when the start-up probe found a connection, else 0. Written only by
+// Main, before the main window exists; any value other than 1 means offline.
+extern qint16 intOnline;
+
+// The windows of one run. Form1 is created at its first use and kept; its
+// load runs at creation whether or not it is being shown.
+class Session
+{
+public:
+    explicit Session(Seams seams);
+    ~Session();
+
+    Seams &seams() { return m_seams; }
+    // Creates Form1 (running its load) at the first call. A load that fails
+    // leaves the window created as the interrupted load left it; the error
+    // reaches the caller.
+    Form1 &form1();
+    bool hasForm1() const { return m_form1 != nullptr; }
+
+private:
+    Seams m_seams;
+    std::unique_ptr<Form1> m_form1;
+};
+
+bool checkOnline(const Seams &seams);
+
+// VELTARO_UPDATE_CHECK=always or never replaces the one-in-eight draw.
+enum class UpdateCheckMode { Draw, Always, Never };
+UpdateCheckMode updateCheckMode();
+
+// The start-up sequence: probe, the occasional update check, and the main
+// window. Returns once the main window is shown, or after handing over to
+// the updater (the process end is requested through the seams then).
+void Main(Session &session);
+
+} // namespace General

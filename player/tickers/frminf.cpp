@@ -1,0 +1,65 @@
+#include "frminf.h"
+
+#include "settings.h"
+
+FrmInf::FrmInf(QWidget *owner, Seams &seams)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint), m_seams(seams)
+{
+    // A close unloads the window; the view and the timer go with it.
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("影片介绍"));
+    resize(forms::twipsToPixels(4500), forms::twipsToPixels(3750));
+
+    img = new forms::PictureBox(this);
+    img->setTwipsRect({3906, 0, 600, 210});
+    img->setPicture(QPixmap(QStringLiteral(":/skin/frminf_close.gif")));
+    img->setAutoSize(true);
+
+    // Larger than the window, and the view larger still and shifted up and
+    // left, so that the view's own edges and scroll bars never show.
+    Picture1 = new forms::PictureBox(this);
+    Picture1->setTwipsRect({0, 0, 5175, 4215});
+    WebBrowser1 = new BrowserView(Picture1);
+    WebBrowser1->setTwipsRect({-180, -250, 5895, 4575});
+    WebBrowser1->setToolTip(QStringLiteral("支持我们的发展，请点击广告"));
+
+    forms::applyStacking({img, Picture1});
+
+    Timer1 = new forms::Timer(this, 0, true);
+    connect(Timer1, &forms::Timer::timer, this, &FrmInf::Timer1_Timer);
+    connect(img, &forms::PictureBox::clicked, this, &FrmInf::img_Click);
+
+    Form_Load();
+}
+
+void FrmInf::moveTwips(int left, int top)
+{
+    m_leftTwips = left;
+    m_topTwips = top;
+    move(forms::twipsToPixels(left), forms::twipsToPixels(top));
+}
+
+void FrmInf::Form_Load()
+{
+    WebBrowser1->navigate(portalRoot() + QStringLiteral("adv/pop_ads.html"));
+    const QSize screen = m_seams.screenSizeTwips();
+    moveTwips(screen.width() - widthTwips(), screen.height());
+    Timer1->setInterval(20);
+}
+
+void FrmInf::Timer1_Timer()
+{
+    // Only moves: a window hidden meanwhile stays hidden.
+    if (heightTwips() + 500 < intSlideOffset)
+        Timer1->setInterval(0);
+    const QSize screen = m_seams.screenSizeTwips();
+    moveTwips(screen.width() - widthTwips() - 100, screen.height() - intSlideOffset);
+    intSlideOffset += 100;
+}
+
+void FrmInf::img_Click()
+{
+    // The deletion itself waits for the event loop; no tick may come first.
+    Timer1->setEnabled(false);
+    close();
+}

@@ -1,0 +1,65 @@
+#include "tickers.h"
+
+#include "http.h"
+
+#include <QUrl>
+#include <limits>
+
+namespace tickers
+{
+
+namespace
+{
+const QString itemSeparator = QStringLiteral("$$$");
+const QChar fieldSeparator = QLatin1Char('|');
+} // namespace
+
+QStringList pieces(const QString &text)
+{
+    if (text.isEmpty())
+        return {};
+    return text.split(itemSeparator, Qt::KeepEmptyParts, Qt::CaseSensitive);
+}
+
+int pieceCount(const QString &text)
+{
+    return static_cast<int>(pieces(text).size());
+}
+
+std::optional<Item> item(const QString &text, qint16 index)
+{
+    const QStringList all = pieces(text);
+    if (index < 0 || index >= all.size())
+        return std::nullopt;
+    const QStringList fields = all.at(index).split(fieldSeparator);
+    if (fields.size() < 2)
+        return std::nullopt;
+    return Item{fields.at(0), fields.at(1)};
+}
+
+qint16 nextItem(qint16 &counter, const QString &text)
+{
+    if (counter > pieceCount(text) - 2)
+        counter = 0;
+    const qint16 shown = counter;
+    // Past the 16-bit range the rotation simply starts over.
+    counter = shown == std::numeric_limits<qint16>::max() ? 0 : static_cast<qint16>(shown + 1);
+    return shown;
+}
+
+bool isWebLink(const QString &link)
+{
+    const QUrl url(link);
+    if (!url.isValid() || url.host().isEmpty())
+        return false;
+    const QString scheme = url.scheme();
+    return scheme.compare(QLatin1String("http"), Qt::CaseInsensitive) == 0 ||
+           scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace tickers
+
+QString FetchText(const QString &url)
+{
+    return fetchText(url);
+}

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Two real players: the second says the program is running and ends after
+# its message; the first keeps running.
+bin=$1
+. "$(dirname "$0")/xsession.sh"
+
+install=$work/install
+"$(dirname "$0")/../../tools/make-install-folder" "$bin" "$install" http://127.0.0.1:9/kinotray/update
+export VELTARO_UPDATE_CHECK=never VELTARO_PORTAL_ROOT=http://127.0.0.1:9/kinotray/
+
+"$install/player" > "$work/first.log" 2>&1 &
+first=$!
+pids+=($first)
+wait_for 60 xdotool search --onlyvisible --name '^Veltaro5\.0$' || { echo "first window never appeared"; cat "$work/first.log"; exit 1; }
+
+"$install/player" > "$work/second.log" 2>&1 &
+second=$!
+pids+=($second)
+wait_for 60 xdotool search --onlyvisible --pid "$second" || { echo "second instance showed nothing"; cat "$work/second.log"; exit 1; }
+box=$(xdotool search --onlyvisible --pid "$second" | head -n 1)
+sleep 0.5
+xdotool windowactivate --sync "$box" key Return 2>/dev/null || xdotool key --window "$box" Return
+
+if ! wait_for 20 bash -c "! kill -0 $second"; then
+    echo "second instance still running after its message"; exit 1
+fi
+wait "$second" || true
+kill -0 "$first" || { echo "first instance ended"; exit 1; }
+xdotool search --onlyvisible --name '^Veltaro5\.0$' > /dev/null || { echo "first window gone"; exit 1; }
+echo "1 passed, 0 failed"

@@ -1,0 +1,360 @@
+// The start-up sequence and Form1's load, against a loopback portal.
+#include "error.h"
+#include "gbk.h"
+#include "mainwindow/form1.h"
+#include "portalserver.h"
+#include "startup/general.h"
+#include "tickers/frminf.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    file.write(data);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray crlfLines(const QStringList &lines)
+{
+    return toGbk(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void offlineStartTouchesNothing();
+    void drawOtherThanSixChecksNothing();
+    void equalVersionsDiscardTheStagedCopy();
+    void newerApplicationYesStartsUpdate();
+    void newerUpdaterYesStagesItAndStartsCheck();
+    void answerNoKeepsPromotionHidden();
+    void unreachableServerLeavesStagingAlone();
+    void leftoverInStagingLeadsToMainWindow();
+    void updaterNameMustBePlain_data();
+    void updaterNameMustBePlain();
+    void environmentReplacesTheDraw_data();
+    void environmentReplacesTheDraw();
+
+    void onlineLoadRequestsInOrder();
+    void offlineLoadShowsLocalPage();
+    void tickerFetchWithoutAnswerStillShowsWindow();
+
+private:
+    Seams makeSeams();
+    void publish(const QString &appVersion, const QString &updaterVersion,
+                 const QString &updaterName = QStringLiteral("update.new"));
+    void install(const QString &appVersion, const QString &updaterVersion);
+    QString staging() const { return m_cache->path() + QStringLiteral("/kinotray"); }
+
+    std::unique_ptr<QTemporaryDir> m_root;    // served portal
+    std::unique_ptr<QTemporaryDir> m_install; // install folder
+    std::unique_ptr<QTemporaryDir> m_cache;   // XDG_CACHE_HOME
+    std::unique_ptr<QTemporaryDir> m_runtime; // XDG_RUNTIME_DIR
+    std::unique_ptr<PortalServer> m_server;
+
+    bool m_online = true;
+    double m_draw = 5.0 / 8; // hits 6
+    QMessageBox::StandardButton m_answer = QMessageBox::Yes;
+    QStringList m_messages;
+    QStringList m_started;
+    int m_ended = 0;
+};
+
+Seams TestStartup::makeSeams()
+{
+    Seams seams = Seams::system();
+    seams.probe = [this] { return m_online; };
+    seams.random = [this] { return m_draw; };
+    seams.message = [this](QWidget *, const QString &text, const QString &title,
+                           QMessageBox::Icon, QMessageBox::StandardButtons) {
+        m_messages << title + QLatin1Char('|') + text;
+        return m_answer;
+    };
+    seams.startProgram = [this](const QString &path) { m_started << path; };
+    seams.openLink = [](const QString &) {};
+    seams.endProcess = [this] { ++m_ended; };
+    seams.installFolder = m_install->path();
+    return seams;
+}
+
+void TestStartup::init()
+{
+    m_root = std::make_unique<QTemporaryDir>();
+    m_install = std::make_unique<QTemporaryDir>();
+    m_cache = std::make_unique<QTemporaryDir>();
+    m_runtime = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CACHE_HOME", m_cache->path().toUtf8());
+    qputenv("XDG_RUNTIME_DIR", m_runtime->path().toUtf8());
+    qunsetenv("VELTARO_UPDATE_CHECK");
+
+    const QString portal = m_root->path() + QStringLiteral("/kinotray/");
+    writeFile(portal + QStringLiteral("index.html"), "<html><body>home</body></html>");
+    writeFile(portal + QStringLiteral("adv/banner.html"), "<html><body>banner</body></html>");
+    writeFile(portal + QStringLiteral("adv/pop_ads.html"), "<html><body>ads</body></html>");
+    writeFile(portal + QStringLiteral("marquee/Notice.txt"), toGbk(QStringLiteral("新闻|http://a/$$$")));
+    writeFile(portal + QStringLiteral("marquee/Sponsor.txt"), toGbk(QStringLiteral("赞助|http://b/$$$")));
+    writeFile(m_install->path() + QStringLiteral("/404.html"), "<html><body>offline</body></html>");
+    m_server = std::make_unique<PortalServer>(m_root->path());
+    qputenv("VELTARO_PORTAL_ROOT", m_server->url(QStringLiteral("kinotray/")).toUtf8());
+
+    m_online = true;
+    m_draw = 5.0 / 8;
+    m_answer = QMessageBox::Yes;
+    m_messages.clear();
+    m_started.clear();
+    m_ended = 0;
+    General::intOnline = 0;
+    install(QStringLiteral("5.0"), QStringLiteral("2.0"));
+}
+
+void TestStartup::cleanup()
+{
+    m_server.reset();
+}
+
+void TestStartup::install(const QString &appVersion, const QString &updaterVersion)
+{
+    writeFile(m_install->path() + QStringLiteral("/ClientInfor.inf"),
+              crlfLines({QStringLiteral("[App Ver]"), appVersion, QStringLiteral("[Update Ver]"),
+                         updaterVersion, QStringLiteral("[Update Url]"),
+                         m_server->url(QStringLiteral("kinotray/update"))}));
+}
+
+void TestStartup::publish(const QString &appVersion, const QString &updaterVersion,
+                          const QString &updaterName)
+{
+    const QString update = m_root->path() + QStringLiteral("/kinotray/update/");
+    writeFile(update + QStringLiteral("UpdateInfor.inf"),
+              crlfLines({QStringLiteral("[App Ver]"), appVersion, QStringLiteral("[Update Ver]"),
+                         updaterVersion, QStringLiteral("[Update File]"), updaterName,
+                         QStringLiteral("[Update Url]"), QStringLiteral("http://x/update"),
+                         QStringLiteral("[File Count]"), QStringLiteral("1"),
+                         QStringLiteral("[Files]"), QStringLiteral("player")}));
+    writeFile(update + QStringLiteral("update.new"), "new updater");
+}
+
+void TestStartup::offlineStartTouchesNothing()
+{
+    m_online = false;
+    publish(QStringLiteral("6.0"), QStringLiteral("2.0"));
+    General::Session session(makeSeams());
+    General::Main(session);
+    QCOMPARE(General::intOnline, qint16(0));
+    QVERIFY(session.form1().isVisible());
+    QVERIFY(!session.form1().frmInf());
+    QVERIFY(m_messages.isEmpty());
+    QVERIFY(!QFileInfo::exists(staging()));
+    QVERIFY(m_server->requests().isEmpty());
+}
+
+void TestStartup::drawOtherThanSixChecksNothing()
+{
+    publish(QStringLiteral("6.0"), QStringLiteral("2.0"));
+    m_draw = 0.0; // draws 1
+    General::Session session(makeSeams());
+    General::Main(session);
+    QCOMPARE(General::intOnline, qint16(1));
+    QVERIFY(session.form1().isVisible());
+    QVERIFY(m_messages.isEmpty());
+    QVERIFY(!QFileInfo::exists(staging()));
+    QVERIFY(!m_server->requests().contains(QStringLiteral("/kinotray/update/UpdateInfor.inf")));
+}
+
+void TestStartup::equalVersionsDiscardTheStagedCopy()
+{
+    publish(QStringLiteral("5.0"), QStringLiteral("2.0"));
+    General::Session session(makeSeams());
+    General::Main(session);
+    QVERIFY(m_server->requests().contains(QStringLiteral("/kinotray/update/UpdateInfor.inf")));
+    QVERIFY(!QFileInfo::exists(staging()));
+    QVERIFY(m_messages.isEmpty());
+    QVERIFY(session.form1().isVisible());
+    QVERIFY(session.form1().frmInf() && session.form1().frmInf()->isVisible());
+    QCOMPARE(m_ended, 0);
+}
+
+void TestStartup::newerApplicationYesStartsUpdate()
+{
+    publish(QStringLiteral("5.1"), QStringLiteral("2.0"));
+    General::Session session(makeSeams());
+    General::Main(session);
+    QCOMPARE(m_messages, QStringList{QStringLiteral("在线更新|已出最新版，是否更新?")});
+    QCOMPARE(m_started, QStringList{m_install->path() + QStringLiteral("/update")});
+    QCOMPARE(m_ended, 1);
+    QVERIFY(QFileInfo::exists(staging() + QStringLiteral("/UpdateInfor.inf")));
+    QVERIFY(!session.form1().isVisible());
+    QVERIFY(!session.form1().frmInf()->isVisible());
+}
+
+void TestStartup::newerUpdaterYesStagesItAndStartsCheck()
+{
+    publish(QStringLiteral("5.1"), QStringLiteral("2.1"));
+    General::Session session(makeSeams());
+    General::Main(session);
+    QCOMPARE(m_started, QStringList{m_install->path() + QStringLiteral("/check")});
+    QCOMPARE(m_ended, 1);
+    QCOMPARE(readFile(staging() + QStringLiteral("/update.new")), QByteArray("new updater"));
+    QVERIFY(QFileInfo::exists(staging() + QStringLiteral("/UpdateInfor.inf")));
+}
+
+void TestStartup::answerNoKeepsPromotionHidden()
+{
+    publish(QStringLiteral("5.1"), QStringLiteral("2.1"));
+    m_answer = QMessageBox::No;
+    General::Session session(makeSeams());
+    General::Main(session);
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(m_started.isEmpty());
+    QCOMPARE(m_ended, 0);
+    QVERIFY(!QFileInfo::exists(staging()));
+    QVERIFY(session.form1().isVisible());
+    QVERIFY(!session.form1().frmInf()->isVisible());
+    QVERIFY(!m_server->requests().contains(QStringLiteral("/kinotray/update/update.new")));
+}
+
+void TestStartup::unreachableServerLeavesStagingAlone()
+{
+    publish(QStringLiteral("5.1"), QStringLiteral("2.0"));
+    m_server->setClose(QStringLiteral("/kinotray/update/UpdateInfor.inf"));
+    QDir().mkpath(staging());
+    writeFile(staging() + QStringLiteral("/UpdateInfor.inf"), "old staged copy");
+    General::Session session(makeSeams());
+    General::Main(session);
+    QVERIFY(session.form1().isVisible());
+    QVERIFY(m_messages.isEmpty());
+    QCOMPARE(readFile(staging() + QStringLiteral("/UpdateInfor.inf")), QByteArray("old staged copy"));
+}
+
+void TestStartup::leftoverInStagingLeadsToMainWindow()
+{
+    publish(QStringLiteral("5.0"), QStringLiteral("2.0"));
+    writeFile(staging() + QStringLiteral("/leftover.bin"), "keep me");
+    General::Session session(makeSeams());
+    General::Main(session);
+    QVERIFY(session.form1().isVisible());
+    QVERIFY(m_messages.isEmpty());
+    QCOMPARE(readFile(staging() + QStringLiteral("/leftover.bin")), QByteArray("keep me"));
+}
+
+void TestStartup::updaterNameMustBePlain_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("folder part") << QStringLiteral("../escape.bin");
+    QTest::newRow("nested") << QStringLiteral("sub/update.new");
+    QTest::newRow("absolute") << QStringLiteral("/tmp/veltaro-escape.bin");
+    QTest::newRow("backslash") << QStringLiteral("..\\escape.bin");
+    QTest::newRow("dot dot") << QStringLiteral("..");
+    QTest::newRow("empty") << QString();
+}
+
+void TestStartup::updaterNameMustBePlain()
+{
+    QFETCH(QString, name);
+    publish(QStringLiteral("5.1"), QStringLiteral("2.1"), name);
+    writeFile(m_root->path() + QStringLiteral("/kinotray/escape.bin"), "payload");
+    General::Session session(makeSeams());
+    General::Main(session);
+    QVERIFY(m_started.isEmpty());
+    QCOMPARE(m_ended, 0);
+    QVERIFY(session.form1().isVisible());
+    QVERIFY(!QFileInfo::exists(m_cache->path() + QStringLiteral("/escape.bin")));
+    QVERIFY(!QFileInfo::exists(QStringLiteral("/tmp/veltaro-escape.bin")));
+    QCOMPARE(QDir(staging()).entryList(QDir::Files), QStringList{QStringLiteral("UpdateInfor.inf")});
+    QVERIFY(!m_server->requests().contains(QStringLiteral("/kinotray/escape.bin")));
+}
+
+void TestStartup::environmentReplacesTheDraw_data()
+{
+    QTest::addColumn<QByteArray>("mode");
+    QTest::addColumn<double>("draw");
+    QTest::addColumn<bool>("checks");
+    QTest::newRow("always, draw misses") << QByteArray("always") << 0.0 << true;
+    QTest::newRow("never, draw hits") << QByteArray("never") << 5.0 / 8 << false;
+    QTest::newRow("unset, draw hits") << QByteArray() << 5.0 / 8 << true;
+    QTest::newRow("unset, draw 7") << QByteArray() << 6.0 / 8 << false;
+    QTest::newRow("unset, just below 6") << QByteArray() << 5.0 / 8 - 1e-9 << false;
+}
+
+void TestStartup::environmentReplacesTheDraw()
+{
+    QFETCH(QByteArray, mode);
+    QFETCH(double, draw);
+    QFETCH(bool, checks);
+    if (mode.isEmpty())
+        qunsetenv("VELTARO_UPDATE_CHECK");
+    else
+        qputenv("VELTARO_UPDATE_CHECK", mode);
+    publish(QStringLiteral("5.0"), QStringLiteral("2.0"));
+    m_draw = draw;
+    General::Session session(makeSeams());
+    General::Main(session);
+    QCOMPARE(m_server->requests().contains(QStringLiteral("/kinotray/update/UpdateInfor.inf")),
+             checks);
+}
+
+void TestStartup::onlineLoadRequestsInOrder()
+{
+    General::intOnline = 1;
+    General::Session session(makeSeams());
+    session.form1().show();
+    const QStringList expected{QStringLiteral("/kinotray/adv/banner.html"),
+                               QStringLiteral("/kinotray/"),
+                               QStringLiteral("/kinotray/marquee/Notice.txt"),
+                               QStringLiteral("/kinotray/marquee/Sponsor.txt")};
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->requests().contains(QStringLiteral("/kinotray/"))
+                                 && m_server->requests().contains(QStringLiteral("/kinotray/adv/banner.html")),
+                             20000);
+    const QStringList requests = m_server->requests();
+    QVERIFY(requests.indexOf(expected[2]) < requests.indexOf(expected[3]));
+    QVERIFY(requests.indexOf(expected[2]) >= 0);
+    QVERIFY(session.form1().frmInf() && session.form1().frmInf()->isVisible());
+    QVERIFY(session.form1().Picture1->isVisible());
+}
+
+void TestStartup::offlineLoadShowsLocalPage()
+{
+    General::intOnline = 0;
+    General::Session session(makeSeams());
+    session.form1().show();
+    QSignalSpy loaded(session.form1().WebBrowser1, &BrowserView::documentComplete);
+    QVERIFY(loaded.wait(20000));
+    QCOMPARE(session.form1().WebBrowser1->url(),
+             QUrl::fromLocalFile(m_install->path() + QStringLiteral("/404.html")));
+    QVERIFY(!session.form1().Picture1->isVisible());
+    QVERIFY(!session.form1().frmInf());
+    QVERIFY(m_server->requests().isEmpty());
+}
+
+void TestStartup::tickerFetchWithoutAnswerStillShowsWindow()
+{
+    m_server->setClose(QStringLiteral("/kinotray/marquee/Notice.txt"));
+    m_draw = 0.0;
+    General::Session session(makeSeams());
+    General::Main(session);
+    QVERIFY(session.form1().isVisible());
+    QVERIFY(!session.form1().frmInf());
+    QVERIFY(!m_server->requests().contains(QStringLiteral("/kinotray/marquee/Sponsor.txt")));
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
