@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Two real players: the second says the program is running and ends after
-# its message; the first keeps running.
+# its message; the first keeps running. A lock left by a crashed player does
+# not block the next start.
 bin=$1
 . "$(dirname "$0")/xsession.sh"
 
@@ -27,4 +28,14 @@ fi
 wait "$second" || true
 kill -0 "$first" || { echo "first instance ended"; exit 1; }
 xdotool search --onlyvisible --name '^Veltaro5\.0$' > /dev/null || { echo "first window gone"; exit 1; }
-echo "1 passed, 0 failed"
+
+# A crash leaves the lock file behind; the next start must not be refused.
+kill -9 "$first"
+wait "$first" 2>/dev/null || true
+ls "$XDG_RUNTIME_DIR"/*.lock > /dev/null || { echo "no lock file left by the crash"; exit 1; }
+"$install/player" > "$work/third.log" 2>&1 &
+third=$!
+pids+=($third)
+wait_for 60 xdotool search --onlyvisible --name '^Veltaro5\.0$' || { echo "start after a crash refused"; cat "$work/third.log"; exit 1; }
+kill -0 "$third" || { echo "player after a crash ended"; exit 1; }
+echo "2 passed, 0 failed"

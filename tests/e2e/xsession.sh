@@ -18,6 +18,7 @@ for n in $(seq 200 260); do
     xdpyinfo > /dev/null 2>&1 && break
 done
 unset QT_QPA_PLATFORM
+if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 openbox > "$work/openbox.log" 2>&1 &
 pids+=($!)
 export XDG_RUNTIME_DIR=$work/runtime XDG_CACHE_HOME=$work/cache
