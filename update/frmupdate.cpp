@@ -1,0 +1,164 @@
+#include "frmupdate.h"
+
+#include "conversions.h"
+#include "installer.h"
+#include "settings.h"
+#include "updatesequence.h"
+#include "versioninfo.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+#include <QPainter>
+
+namespace
+{
+constexpr int kFormWidth = 5250;
+constexpr int kFormHeight = 3540;
+const QColor kBoxColor(0xFF, 0xC0, 0xC0);
+const QColor kFillColor(0xC0, 0x40, 0x00);
+const QColor kLabelColor(0xFF, 0x00, 0x00);
+
+// SimSun where it exists; WenQuanYi Zen Hei stands in for it elsewhere.
+const QStringList kChineseFonts{QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Zen Hei")};
+
+forms::Label *makeLabel(QWidget *parent, int left, int top, const QString &caption)
+{
+    auto *label = new forms::Label(parent);
+    label->setForeColor(kLabelColor);
+    label->setAutoSize(true);
+    label->setCaption(caption);
+    label->move(left, top);
+    return label;
+}
+
+forms::PictureBox *makeBox(QWidget *parent, const QRect &twips, const QColor &color, bool border)
+{
+    auto *box = new forms::PictureBox(parent);
+    box->setBackColor(color);
+    box->setBorder(border);
+    box->setTwipsRect(twips);
+    return box;
+}
+
+} // namespace
+
+// Outside any namespace: the resource initialiser is a global function.
+static void loadSkin()
+{
+    // The pictures are compiled into this static library; nothing would
+    // pull them in otherwise.
+    Q_INIT_RESOURCE(skin);
+}
+
+frmUpdate::frmUpdate(const Seams &seams, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint),
+      m_seams(seams)
+{
+    loadSkin();
+    m_background = QPixmap(QStringLiteral(":/skin/update_background.jpg"));
+    setWindowTitle(QStringLiteral("在线更新程序2.0"));
+    setWindowIcon(QIcon(QStringLiteral(":/skin/update.ico")));
+    QFont chinese = font();
+    chinese.setFamilies(kChineseFonts);
+    chinese.setPixelSize(12);
+    setFont(chinese);
+
+    Picture3 = makeBox(this, {4080, 3000, 975, 375}, kBoxColor, true);
+    Label1 = makeLabel(Picture3, 120, 100, QStringLiteral("立即更新"));
+    Picture2 = makeBox(this, {0, 2640, 5250, 255}, kBoxColor, true);
+    Picture1 = makeBox(Picture2, {0, 0, 15, 255}, kFillColor, false);
+    Label3 = makeLabel(this, 120, 2280, QString());
+    QFont status = chinese;
+    status.setPointSizeF(14.25);
+    status.setBold(true);
+    Label3->setFont(status);
+    Label3->setCaption(QStringLiteral("正在更新，请稍后..."));
+    Label3->hide();
+    Label2 = makeLabel(this, 3120, 120, QStringLiteral("Veltaro在线升级程序"));
+    lblNumber = makeLabel(this, 120, 3120, QStringLiteral("更新进度"));
+    lblScale = makeLabel(this, 3240, 3120, QString());
+
+    QWidget *tabOrder[] = {Picture2, Picture1,  lblScale, Picture3,
+                           Label1,   lblNumber, Label2,   Label3};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+    connect(Picture3, &forms::PictureBox::clicked, this, &frmUpdate::Picture3_Click);
+    connect(Label1, &forms::Label::clicked, this, &frmUpdate::Label1_Click);
+
+    setFixedSize(forms::twipsToPixels(kFormWidth), forms::twipsToPixels(kFormHeight));
+    const QSize screen = m_seams.screenSizeTwips();
+    move(forms::twipsToPixels((screen.width() - kFormWidth) / 2.0),
+         forms::twipsToPixels((screen.height() - kFormHeight) / 2.0));
+}
+
+void frmUpdate::Label1_Click()
+{
+    Picture3_Click();
+}
+
+void frmUpdate::Picture3_Click()
+{
+    if (m_started)
+        return;
+    m_started = true;
+    Picture3->setEnabled(false);
+
+    UpdateView view;
+    view.started = [this](int) { Label3->show(); };
+    view.fileStarting = [this](int k, int n) { lblNumber->setCaption(progressCaption(k, n)); };
+    view.fileArrived = [this](int k, int n) {
+        Picture1->setWidth(fillWidth(k, n, Picture2->width()));
+        lblScale->setCaption(percentCaption(k, n));
+        emit fileArrived(k);
+    };
+    view.waiting = repaintWhileWaiting();
+    try {
+        runUpdate(m_seams.installFolder, stagingFolder(), inetOLUpdate.options, view);
+    } catch (const std::exception &) {
+        fail();
+        return;
+    }
+    succeed();
+}
+
+void frmUpdate::succeed()
+{
+    Label3->hide();
+    m_seams.message(this, QStringLiteral("更新完毕,谢谢您的支持!"), QStringLiteral("在线更新"),
+                    QMessageBox::Information, QMessageBox::Ok);
+    hide();
+    m_seams.startProgram(m_seams.installFolder + u'/' + executableName(QStringLiteral("player")));
+    m_seams.endProcess();
+}
+
+void frmUpdate::fail()
+{
+    m_seams.message(this, QStringLiteral("更新出错，请到官网下载新版"), QStringLiteral("在线更新"),
+                    QMessageBox::Critical, QMessageBox::Ok);
+    m_seams.openLink(homeSiteUrl());
+    m_mayClose = true;
+    close();
+}
+
+void frmUpdate::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    painter.drawPixmap(0, 0, m_background);
+}
+
+void frmUpdate::closeEvent(QCloseEvent *event)
+{
+    // The updater is started only after the user agreed to update, and
+    // player has already ended: closing the window before the update would
+    // leave the user with no program running. While files are moving, a
+    // close would tear the window down under its own handler. So a close
+    // request from the window manager is refused until the update has ended
+    // in failure (success ends the process directly).
+    if (m_mayClose)
+        event->accept();
+    else
+        event->ignore();
+}
