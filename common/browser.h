@@ -15,6 +15,10 @@ class BrowserView : public QWebEngineView, public forms::Twips
 {
     Q_OBJECT
 public:
+    // Width, height and position in twips, like every other control.
+    using Twips::height;
+    using Twips::move;
+    using Twips::width;
     explicit BrowserView(QWidget *parent = nullptr);
 
     // An http(s) or file URL, or a local file path. Returns at once; a failed
@@ -68,4 +72,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void watch(QObject *object);
 };

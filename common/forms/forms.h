@@ -14,17 +14,24 @@
 // The few control kinds the windows are made of. Mouse signals carry the
 // button mask (1 left, 2 right, 4 middle) and the pointer in twips relative to
 // the control; every control tracks the mouse, so moves arrive without a button.
-namespace forms {
+// A control's width(), height() and move() are its twips properties; the
+// widget's pixel geometry stays reachable through size(), geometry() and pos().
+namespace forms
+{
 
 // Windowless, transparent, one line of text in the window's font.
 class Label : public QLabel, public Twips
 {
     Q_OBJECT
 public:
+    using Twips::height;
+    using Twips::move;
+    using Twips::width;
     explicit Label(QWidget *parent);
 
+    // The caption is kept as given; a line break in it is shown as a space.
     void setCaption(const QString &caption);
-    QString caption() const { return text(); }
+    QString caption() const { return m_caption; }
     // Sized to its text: the width (and height) follow each caption and the font.
     void setAutoSize(bool on);
     bool autoSize() const { return m_autoSize; }
@@ -56,6 +63,7 @@ private:
     bool m_autoSize = false;
     bool m_pressed = false;
     bool m_hasMouseIcon = false;
+    QString m_caption;
     QColor m_foreColor = Qt::black;
     QCursor m_mouseIcon;
     QString m_tag;
@@ -67,6 +75,9 @@ class Image : public QWidget, public Twips
 {
     Q_OBJECT
 public:
+    using Twips::height;
+    using Twips::move;
+    using Twips::width;
     explicit Image(QWidget *parent);
 
     // The control takes the picture's size, as an unstretched image does.
@@ -97,6 +108,9 @@ class PictureBox : public QFrame, public Twips
 {
     Q_OBJECT
 public:
+    using Twips::height;
+    using Twips::move;
+    using Twips::width;
     explicit PictureBox(QWidget *parent);
 
     void setBackColor(const QColor &color);

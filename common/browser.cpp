@@ -1,0 +1,154 @@
+#include "browser.h"
+
+#include "error.h"
+
+#include <QChildEvent>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QWebEngineHistory>
+#include <QWebEnginePage>
+
+// The view's own page: it routes new windows through the view's handler and
+// keeps dialogs away while the view is silent.
+class BrowserPage : public QWebEnginePage
+{
+public:
+    explicit BrowserPage(BrowserView *view) : QWebEnginePage(view), m_view(view) {}
+
+protected:
+    QWebEnginePage *createWindow(WebWindowType) override
+    {
+        if (!m_view->m_newWindow)
+            return nullptr;
+        BrowserView *target = m_view->m_newWindow();
+        return target ? target->page() : nullptr;
+    }
+
+    void javaScriptAlert(const QUrl &origin, const QString &message) override
+    {
+        if (!m_view->m_silent)
+            QWebEnginePage::javaScriptAlert(origin, message);
+    }
+
+    bool javaScriptConfirm(const QUrl &origin, const QString &message) override
+    {
+        return !m_view->m_silent && QWebEnginePage::javaScriptConfirm(origin, message);
+    }
+
+    bool javaScriptPrompt(const QUrl &origin, const QString &message, const QString &defaultValue,
+                          QString *result) override
+    {
+        return !m_view->m_silent &&
+               QWebEnginePage::javaScriptPrompt(origin, message, defaultValue, result);
+    }
+
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList &oldFiles,
+                            const QStringList &acceptedMimeTypes) override
+    {
+        if (m_view->m_silent)
+            return {};
+        return QWebEnginePage::chooseFiles(mode, oldFiles, acceptedMimeTypes);
+    }
+
+private:
+    BrowserView *m_view;
+};
+
+BrowserView::BrowserView(QWidget *parent) : QWebEngineView(parent), Twips(this)
+{
+    setPage(new BrowserPage(this));
+    connect(this, &QWebEngineView::loadFinished, this,
+            [this](bool) { emit documentComplete(url()); });
+    setTwipsRect(twipsRect());
+}
+
+void BrowserView::navigate(const QString &urlOrPath)
+{
+    static const QStringList schemes = {QStringLiteral("http"), QStringLiteral("https"),
+                                        QStringLiteral("file"), QStringLiteral("about"),
+                                        QStringLiteral("data")};
+    const QUrl url(urlOrPath);
+    // Anything that is not a web address is a path on this machine, drive
+    // letters included (they would otherwise read as a scheme).
+    if (url.isValid() && schemes.contains(url.scheme().toLower()))
+        load(url);
+    else
+        load(QUrl::fromLocalFile(urlOrPath));
+}
+
+void BrowserView::setSilent(bool on)
+{
+    m_silent = on;
+}
+
+void BrowserView::goBack()
+{
+    if (!history()->canGoBack())
+        throw Error(QStringLiteral("No earlier page in the history"));
+    back();
+}
+
+void BrowserView::goForward()
+{
+    if (!history()->canGoForward())
+        throw Error(QStringLiteral("No later page in the history"));
+    forward();
+}
+
+void BrowserView::refresh()
+{
+    reload();
+}
+
+void BrowserView::stop()
+{
+    QWebEngineView::stop();
+}
+
+void BrowserView::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (m_contextMenu && !m_contextMenu(event->globalPos())) {
+        event->accept();
+        return;
+    }
+    QWebEngineView::contextMenuEvent(event);
+}
+
+void BrowserKeyFilter::attach(QWidget *view)
+{
+    watch(view);
+}
+
+void BrowserKeyFilter::watch(QObject *object)
+{
+    object->installEventFilter(this);
+    const QList<QWidget *> children = object->findChildren<QWidget *>();
+    for (QWidget *child : children)
+        child->installEventFilter(this);
+}
+
+bool BrowserKeyFilter::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::ChildAdded: {
+        // The page's render widget comes and goes with the page; whatever
+        // child will hold the focus must be watched too.
+        QObject *child = static_cast<QChildEvent *>(event)->child();
+        if (child->isWidgetType())
+            watch(child);
+        break;
+    }
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress: {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const Qt::KeyboardModifiers held =
+            key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+        if (held == Qt::ControlModifier && (key->key() == Qt::Key_N || key->key() == Qt::Key_O))
+            return true;
+        break;
+    }
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}

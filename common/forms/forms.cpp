@@ -1,0 +1,286 @@
+#include "forms.h"
+
+#include "error.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace forms
+{
+
+namespace
+{
+
+// The three visible control kinds share one way of turning mouse events into
+// their signals: down and move carry the mask and the twips position, and a
+// click is a left press followed by a left release inside the control.
+template <class Control> void onPress(Control *control, bool &pressed, QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        pressed = true;
+    const QPoint at = event->position().toPoint();
+    emit control->mouseDown(buttonMask(event), pixelsToTwips(at.x()), pixelsToTwips(at.y()));
+    event->accept();
+}
+
+template <class Control> void onRelease(Control *control, bool &pressed, QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    const bool wasPressed = pressed;
+    pressed = false;
+    event->accept();
+    if (wasPressed && control->rect().contains(event->position().toPoint()))
+        emit control->clicked();
+}
+
+template <class Control> void onMove(Control *control, QMouseEvent *event)
+{
+    const QPoint at = event->position().toPoint();
+    emit control->mouseMove(buttonMask(event), pixelsToTwips(at.x()), pixelsToTwips(at.y()));
+    event->accept();
+}
+
+void drawPicture(QWidget *widget, const QPixmap &picture, const QRect &box)
+{
+    if (picture.isNull())
+        return;
+    QPainter painter(widget);
+    painter.setClipRect(box);
+    painter.drawPixmap(box.topLeft(), picture);
+}
+
+QSize pictureSize(const QPixmap &picture)
+{
+    return picture.deviceIndependentSize().toSize();
+}
+
+} // namespace
+
+Label::Label(QWidget *parent) : QLabel(parent), Twips(this)
+{
+    setAutoFillBackground(false);
+    setWordWrap(false);
+    setTextFormat(Qt::PlainText);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setMouseTracking(true);
+    setCursor(Qt::ArrowCursor);
+    setForeColor(m_foreColor);
+    setTwipsRect(twipsRect());
+}
+
+void Label::setCaption(const QString &caption)
+{
+    m_caption = caption;
+    // One line only: line breaks are drawn as spaces.
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    QString shown = caption;
+    shown.replace(lineBreak, QStringLiteral(" "));
+    setText(shown);
+    if (m_autoSize)
+        fitToText();
+}
+
+void Label::setAutoSize(bool on)
+{
+    m_autoSize = on;
+    if (on)
+        fitToText();
+}
+
+void Label::setForeColor(const QColor &color)
+{
+    m_foreColor = color;
+    QPalette colors = palette();
+    colors.setColor(QPalette::WindowText, color);
+    setPalette(colors);
+}
+
+void Label::setMouseIcon(const QCursor &cursor)
+{
+    m_mouseIcon = cursor;
+    m_hasMouseIcon = true;
+    setCursor(cursor);
+}
+
+void Label::fitToText()
+{
+    const QFontMetrics metrics(font());
+    setTwipsSizeFromPixels(QSize(metrics.horizontalAdvance(text()), metrics.height()));
+}
+
+void Label::changeEvent(QEvent *event)
+{
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange && m_autoSize)
+        fitToText();
+}
+
+void Label::mousePressEvent(QMouseEvent *event)
+{
+    onPress(this, m_pressed, event);
+}
+
+void Label::mouseReleaseEvent(QMouseEvent *event)
+{
+    onRelease(this, m_pressed, event);
+}
+
+void Label::mouseMoveEvent(QMouseEvent *event)
+{
+    onMove(this, event);
+}
+
+Image::Image(QWidget *parent) : QWidget(parent), Twips(this)
+{
+    setMouseTracking(true);
+    setTwipsRect(twipsRect());
+}
+
+void Image::setPicture(const QPixmap &picture)
+{
+    m_picture = picture;
+    if (!picture.isNull())
+        setTwipsSizeFromPixels(pictureSize(picture));
+    update();
+}
+
+void Image::paintEvent(QPaintEvent *)
+{
+    drawPicture(this, m_picture, rect());
+}
+
+void Image::mousePressEvent(QMouseEvent *event)
+{
+    onPress(this, m_pressed, event);
+}
+
+void Image::mouseReleaseEvent(QMouseEvent *event)
+{
+    onRelease(this, m_pressed, event);
+}
+
+void Image::mouseMoveEvent(QMouseEvent *event)
+{
+    onMove(this, event);
+}
+
+PictureBox::PictureBox(QWidget *parent) : QFrame(parent), Twips(this)
+{
+    setAutoFillBackground(true);
+    setFrameStyle(QFrame::NoFrame);
+    setMouseTracking(true);
+    setTwipsRect(twipsRect());
+}
+
+void PictureBox::setBackColor(const QColor &color)
+{
+    QPalette colors = palette();
+    colors.setColor(QPalette::Window, color);
+    setPalette(colors);
+}
+
+void PictureBox::setBorder(bool on)
+{
+    setFrameStyle(on ? (QFrame::Box | QFrame::Plain) : QFrame::NoFrame);
+    setLineWidth(1);
+    setAutoSize(m_autoSize);
+}
+
+void PictureBox::setPicture(const QPixmap &picture)
+{
+    m_picture = picture;
+    setAutoSize(m_autoSize);
+    update();
+}
+
+void PictureBox::setAutoSize(bool on)
+{
+    m_autoSize = on;
+    if (on && !m_picture.isNull()) {
+        const int border = 2 * frameWidth();
+        setTwipsSizeFromPixels(pictureSize(m_picture) + QSize(border, border));
+    }
+}
+
+void PictureBox::paintEvent(QPaintEvent *event)
+{
+    QFrame::paintEvent(event);
+    drawPicture(this, m_picture, contentsRect());
+}
+
+void PictureBox::mousePressEvent(QMouseEvent *event)
+{
+    onPress(this, m_pressed, event);
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    onRelease(this, m_pressed, event);
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent *event)
+{
+    onMove(this, event);
+}
+
+Timer::Timer(QObject *parent, int intervalMs, bool enabled)
+    : QObject(parent), m_interval(std::max(intervalMs, 0)), m_enabled(enabled)
+{
+    connect(&m_timer, &QTimer::timeout, this, &Timer::timer);
+    update();
+}
+
+void Timer::setInterval(int ms)
+{
+    if (ms < 0)
+        throw Error(QStringLiteral("Invalid property value"));
+    m_interval = ms;
+    // A new interval starts a fresh count, even when it equals the old one.
+    m_timer.stop();
+    update();
+}
+
+void Timer::setEnabled(bool on)
+{
+    if (on == m_enabled)
+        return;
+    m_enabled = on;
+    update();
+}
+
+void Timer::update()
+{
+    if (m_enabled && m_interval > 0)
+        m_timer.start(m_interval);
+    else
+        m_timer.stop();
+}
+
+namespace
+{
+
+bool isChildWindow(const QWidget *widget)
+{
+    return qobject_cast<const PictureBox *>(widget) || widget->inherits("QWebEngineView");
+}
+
+} // namespace
+
+void applyStacking(const QList<QWidget *> &frontToBack)
+{
+    // raise() puts a control on top of its siblings, so the controls are raised
+    // from the back: first the windowless ones, then the child windows over them.
+    for (bool childWindows : {false, true}) {
+        for (auto it = frontToBack.crbegin(); it != frontToBack.crend(); ++it) {
+            if (*it && isChildWindow(*it) == childWindows)
+                (*it)->raise();
+        }
+    }
+}
+
+} // namespace forms

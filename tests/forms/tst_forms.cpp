@@ -1,0 +1,467 @@
+#include "error.h"
+#include "forms/forms.h"
+
+#include <QFontDatabase>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEngineView>
+#include <memory>
+
+using namespace forms;
+
+namespace
+{
+
+// A stand-in for the window the controls live on.
+std::unique_ptr<QWidget> makeWindow()
+{
+    auto window = std::make_unique<QWidget>();
+    window->resize(400, 300);
+    QFont font(QStringLiteral("WenQuanYi Zen Hei"));
+    font.setPixelSize(12);
+    window->setFont(font);
+    return window;
+}
+
+QWidget *makeControl(const QString &kind, QWidget *parent)
+{
+    if (kind == QLatin1String("label"))
+        return new Label(parent);
+    if (kind == QLatin1String("image"))
+        return new Image(parent);
+    return new PictureBox(parent);
+}
+
+Twips *twipsOf(QWidget *control)
+{
+    return dynamic_cast<Twips *>(control);
+}
+
+QPixmap filled(const QSize &size, const QColor &color)
+{
+    QPixmap picture(size);
+    picture.fill(color);
+    return picture;
+}
+
+} // namespace
+
+class TestForms : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void twipsToPixelsRounds_data();
+    void twipsToPixelsRounds();
+    void negativeSizeKeepsOldValue_data();
+    void negativeSizeKeepsOldValue();
+    void labelSizedToText_data();
+    void labelSizedToText();
+    void labelFollowsFontChange();
+    void clickNeedsPressAndReleaseInside_data();
+    void clickNeedsPressAndReleaseInside();
+    void mouseDownMask_data();
+    void mouseDownMask();
+    void mouseMoveWithoutButton_data();
+    void mouseMoveWithoutButton();
+    void imageTakesPictureSize_data();
+    void imageTakesPictureSize();
+    void imageIsNeverStretched();
+    void pictureBoxSizedToPicture_data();
+    void pictureBoxSizedToPicture();
+    void timerTicks_data();
+    void timerTicks();
+    void timerStopsWhenDisabledOrZero();
+    void stacking_data();
+    void stacking();
+};
+
+void TestForms::twipsToPixelsRounds_data()
+{
+    QTest::addColumn<double>("twips");
+    QTest::addColumn<int>("pixels");
+    QTest::newRow("zero") << 0.0 << 0;
+    QTest::newRow("just under half") << 7.0 << 0;
+    QTest::newRow("exactly half") << 7.5 << 1;
+    QTest::newRow("just over half") << 8.0 << 1;
+    QTest::newRow("one pixel") << 15.0 << 1;
+    QTest::newRow("one and a half less") << 22.0 << 1;
+    QTest::newRow("one and a half more") << 23.0 << 2;
+    QTest::newRow("negative small") << -7.0 << 0;
+    QTest::newRow("negative over half") << -8.0 << -1;
+    QTest::newRow("negative whole") << -270.0 << -18;
+    QTest::newRow("odd large") << 9558.0 << 637;
+    QTest::newRow("ticker label") << 1170.0 << 78;
+    QTest::newRow("wide bar") << 75000.0 << 5000;
+}
+
+void TestForms::twipsToPixelsRounds()
+{
+    QFETCH(double, twips);
+    QFETCH(int, pixels);
+    QCOMPARE(twipsToPixels(twips), pixels);
+}
+
+void TestForms::negativeSizeKeepsOldValue_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("property");
+    for (const char *kind : {"label", "image", "picturebox"}) {
+        for (const char *property : {"width", "height", "rect"})
+            QTest::addRow("%s %s", kind, property) << kind << property;
+    }
+}
+
+void TestForms::negativeSizeKeepsOldValue()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, property);
+    auto window = makeWindow();
+    QWidget *control = makeControl(kind, window.get());
+    Twips *twips = twipsOf(control);
+    const QRect before(120, 1200, 50, 5535);
+    twips->setTwipsRect(before);
+    QCOMPARE(control->geometry(), QRect(8, 80, 3, 369));
+
+    if (property == QLatin1String("width"))
+        QVERIFY_THROWS_EXCEPTION(Error, twips->setWidth(-1));
+    else if (property == QLatin1String("height"))
+        QVERIFY_THROWS_EXCEPTION(Error, twips->setHeight(-735));
+    else
+        QVERIFY_THROWS_EXCEPTION(Error, twips->setTwipsRect(QRect(0, 0, 10, -10)));
+    QCOMPARE(twips->twipsRect(), before);
+    QCOMPARE(control->geometry(), QRect(8, 80, 3, 369));
+
+    // Zero is a size like any other.
+    twips->setWidth(0);
+    twips->setHeight(0);
+    QCOMPARE(control->size(), QSize(0, 0));
+}
+
+void TestForms::labelSizedToText_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<bool>("autoSize");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("chinese and latin")
+        << QStringLiteral("官方动态位置!") << true << QStringLiteral("官方动态位置!");
+    QTest::newRow("latin only") << QStringLiteral("Veltaro5.0") << true
+                                << QStringLiteral("Veltaro5.0");
+    QTest::newRow("empty") << QString() << true << QString();
+    QTest::newRow("line break shown on one line")
+        << QStringLiteral("第一\r\n第二\n三") << true << QStringLiteral("第一 第二 三");
+    QTest::newRow("fixed box") << QStringLiteral("合作伙伴：很长很长很长的文字") << false
+                               << QStringLiteral("合作伙伴：很长很长很长的文字");
+}
+
+void TestForms::labelSizedToText()
+{
+    QFETCH(QString, caption);
+    QFETCH(bool, autoSize);
+    QFETCH(QString, shown);
+    auto window = makeWindow();
+    Label label(window.get());
+    label.setTwipsRect(QRect(4320, 5760, 1095, 255));
+    label.setAutoSize(autoSize);
+    label.setCaption(caption);
+
+    QCOMPARE(label.caption(), caption);
+    QCOMPARE(label.text(), shown);
+    QCOMPARE(label.left(), 4320);
+    QCOMPARE(label.top(), 5760);
+    if (autoSize) {
+        const QFontMetrics metrics(window->font());
+        QCOMPARE(label.size(), QSize(metrics.horizontalAdvance(shown), metrics.height()));
+        QCOMPARE(label.width(), pixelsToTwips(metrics.horizontalAdvance(shown)));
+    } else {
+        QCOMPARE(label.twipsRect(), QRect(4320, 5760, 1095, 255));
+        QCOMPARE(label.size(), QSize(73, 17));
+    }
+}
+
+void TestForms::labelFollowsFontChange()
+{
+    auto window = makeWindow();
+    Label label(window.get());
+    label.setAutoSize(true);
+    label.setCaption(QStringLiteral("官方动态位置!"));
+    const int before = label.width();
+
+    QFont larger = window->font();
+    larger.setPixelSize(24);
+    window->setFont(larger);
+    const QFontMetrics metrics(larger);
+    QCOMPARE(label.size(), QSize(metrics.horizontalAdvance(label.text()), metrics.height()));
+    QVERIFY(label.width() > before);
+}
+
+void TestForms::clickNeedsPressAndReleaseInside_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QPoint>("pressAt");
+    QTest::addColumn<QPoint>("releaseAt");
+    QTest::addColumn<bool>("pressed");
+    QTest::addColumn<int>("clicks");
+    const QPoint inside(5, 5), outside(60, 5);
+    for (const char *kind : {"label", "image", "picturebox"}) {
+        QTest::addRow("%s left inside", kind)
+            << kind << int(Qt::LeftButton) << inside << inside << true << 1;
+        QTest::addRow("%s released outside", kind)
+            << kind << int(Qt::LeftButton) << inside << outside << true << 0;
+        QTest::addRow("%s right button", kind)
+            << kind << int(Qt::RightButton) << inside << inside << true << 0;
+        QTest::addRow("%s release only", kind)
+            << kind << int(Qt::LeftButton) << inside << inside << false << 0;
+    }
+}
+
+void TestForms::clickNeedsPressAndReleaseInside()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, button);
+    QFETCH(QPoint, pressAt);
+    QFETCH(QPoint, releaseAt);
+    QFETCH(bool, pressed);
+    QFETCH(int, clicks);
+    auto window = makeWindow();
+    QWidget *control = makeControl(kind, window.get());
+    twipsOf(control)->setTwipsRect(QRect(150, 150, 600, 300));
+    QSignalSpy clicked(control, SIGNAL(clicked()));
+
+    if (pressed)
+        QTest::mousePress(control, Qt::MouseButton(button), {}, pressAt);
+    QTest::mouseRelease(control, Qt::MouseButton(button), {}, releaseAt);
+    QCOMPARE(clicked.count(), clicks);
+}
+
+void TestForms::mouseDownMask_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("mask");
+    for (const char *kind : {"label", "image", "picturebox"}) {
+        QTest::addRow("%s left", kind) << kind << int(Qt::LeftButton) << 1;
+        QTest::addRow("%s right", kind) << kind << int(Qt::RightButton) << 2;
+        QTest::addRow("%s middle", kind) << kind << int(Qt::MiddleButton) << 4;
+    }
+}
+
+void TestForms::mouseDownMask()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, button);
+    QFETCH(int, mask);
+    auto window = makeWindow();
+    QWidget *control = makeControl(kind, window.get());
+    twipsOf(control)->setTwipsRect(QRect(150, 150, 600, 300));
+    QSignalSpy down(control, SIGNAL(mouseDown(int, int, int)));
+
+    QTest::mousePress(control, Qt::MouseButton(button), {}, QPoint(7, 3));
+    QCOMPARE(down.count(), 1);
+    QCOMPARE(down.at(0), QVariantList({mask, 105, 45}));
+    QTest::mouseRelease(control, Qt::MouseButton(button), {}, QPoint(7, 3));
+}
+
+void TestForms::mouseMoveWithoutButton_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("label") << "label";
+    QTest::newRow("image") << "image";
+    QTest::newRow("picturebox") << "picturebox";
+}
+
+void TestForms::mouseMoveWithoutButton()
+{
+    QFETCH(QString, kind);
+    auto window = makeWindow();
+    QWidget *control = makeControl(kind, window.get());
+    twipsOf(control)->setTwipsRect(QRect(1500, 1500, 1500, 1500));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QSignalSpy moved(control, SIGNAL(mouseMove(int, int, int)));
+
+    QTest::mouseMove(window.get(), QPoint(20, 20));
+    QTest::mouseMove(control, QPoint(10, 4));
+    QTRY_VERIFY(!moved.isEmpty());
+    QCOMPARE(moved.last(), QVariantList({0, 150, 60}));
+}
+
+void TestForms::imageTakesPictureSize_data()
+{
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QRect>("expected");
+    QTest::newRow("small bitmap") << QSize(22, 22) << QRect(6600, 840, 330, 330);
+    QTest::newRow("wide bar") << QSize(5000, 52) << QRect(6600, 840, 75000, 780);
+    QTest::newRow("no picture keeps the box") << QSize() << QRect(6600, 840, 1000, 1000);
+}
+
+void TestForms::imageTakesPictureSize()
+{
+    QFETCH(QSize, picture);
+    QFETCH(QRect, expected);
+    auto window = makeWindow();
+    Image image(window.get());
+    image.setTwipsRect(QRect(6600, 840, 1000, 1000));
+    image.setPicture(picture.isValid() ? filled(picture, Qt::red) : QPixmap());
+    QCOMPARE(image.twipsRect(), expected);
+    QCOMPARE(image.geometry(), twipsToPixels(expected));
+}
+
+void TestForms::imageIsNeverStretched()
+{
+    auto window = makeWindow();
+    window->setAutoFillBackground(true);
+    QPalette colors = window->palette();
+    colors.setColor(QPalette::Window, Qt::blue);
+    window->setPalette(colors);
+    Image image(window.get());
+    image.move(150, 150);
+    image.setPicture(filled(QSize(4, 4), Qt::red));
+    image.setWidth(300);
+    image.setHeight(300);
+
+    const QImage shot = window->grab().toImage();
+    QCOMPARE(shot.pixelColor(13, 13), QColor(Qt::red));
+    QCOMPARE(shot.pixelColor(16, 16), QColor(Qt::blue));
+    QCOMPARE(shot.pixelColor(25, 25), QColor(Qt::blue));
+}
+
+void TestForms::pictureBoxSizedToPicture_data()
+{
+    QTest::addColumn<bool>("autoSize");
+    QTest::addColumn<bool>("border");
+    QTest::addColumn<QSize>("pixels");
+    QTest::newRow("plain") << true << false << QSize(3, 30);
+    QTest::newRow("with border") << true << true << QSize(5, 32);
+    QTest::newRow("fixed box") << false << true << QSize(41, 33);
+}
+
+void TestForms::pictureBoxSizedToPicture()
+{
+    QFETCH(bool, autoSize);
+    QFETCH(bool, border);
+    QFETCH(QSize, pixels);
+    auto window = makeWindow();
+    PictureBox box(window.get());
+    box.setTwipsRect(QRect(0, 0, 615, 495));
+    box.setBackColor(Qt::black);
+    box.setBorder(border);
+    box.setAutoSize(autoSize);
+    box.setPicture(filled(QSize(3, 30), Qt::green));
+    QCOMPARE(box.size(), pixels);
+    QCOMPARE(QSize(box.width(), box.height()), pixels * kTwipsPerPixel);
+
+    // Picture at the top left inside the border, background elsewhere.
+    box.resize(20, 40);
+    const QImage shot = box.grab().toImage();
+    const int inset = border ? 1 : 0;
+    QCOMPARE(shot.pixelColor(inset, inset), QColor(Qt::green));
+    QCOMPARE(shot.pixelColor(inset + 5, inset + 5), QColor(Qt::black));
+}
+
+void TestForms::timerTicks_data()
+{
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("ticks");
+    QTest::newRow("enabled with interval") << 20 << true << true;
+    QTest::newRow("interval zero") << 0 << true << false;
+    QTest::newRow("disabled") << 20 << false << false;
+}
+
+void TestForms::timerTicks()
+{
+    QFETCH(int, interval);
+    QFETCH(bool, enabled);
+    QFETCH(bool, ticks);
+    Timer timer(nullptr, interval, enabled);
+    QSignalSpy ticked(&timer, &Timer::timer);
+    QCOMPARE(ticked.wait(300), ticks);
+}
+
+void TestForms::timerStopsWhenDisabledOrZero()
+{
+    Timer timer(nullptr, 20, true);
+    QSignalSpy ticked(&timer, &Timer::timer);
+    QVERIFY(ticked.wait(1000));
+
+    timer.setEnabled(false);
+    ticked.clear();
+    QVERIFY(!ticked.wait(200));
+
+    timer.setEnabled(true);
+    QVERIFY(ticked.wait(1000));
+
+    timer.setInterval(0);
+    ticked.clear();
+    QVERIFY(!ticked.wait(200));
+
+    QVERIFY_THROWS_EXCEPTION(Error, timer.setInterval(-1));
+    QCOMPARE(timer.interval(), 0);
+
+    timer.setInterval(20);
+    QVERIFY(ticked.wait(1000));
+}
+
+void TestForms::stacking_data()
+{
+    // Each control is named by its kind: L label, I image, P picture box, W browser view.
+    QTest::addColumn<QStringList>("frontToBack");
+    QTest::addColumn<QStringList>("bottomToTop");
+    QTest::newRow("labels and images only")
+        << QStringList{"L1", "I1", "L2", "I2"} << QStringList{"I2", "L2", "I1", "L1"};
+    QTest::newRow("child windows above everything")
+        << QStringList{"I1", "P1", "L1", "P2", "I2"} << QStringList{"I2", "L1", "I1", "P2", "P1"};
+    QTest::newRow("browser view is a child window")
+        << QStringList{"L1", "W1", "P1", "I1"} << QStringList{"I1", "L1", "P1", "W1"};
+    QTest::newRow("window listed last")
+        << QStringList{"L1", "I1", "P1"} << QStringList{"I1", "L1", "P1"};
+}
+
+void TestForms::stacking()
+{
+    QFETCH(QStringList, frontToBack);
+    QFETCH(QStringList, bottomToTop);
+    auto window = makeWindow();
+    QList<QWidget *> controls;
+    // Created in reverse so that creation order alone would give the wrong answer.
+    for (auto name = frontToBack.crbegin(); name != frontToBack.crend(); ++name) {
+        QWidget *control = nullptr;
+        switch (name->at(0).toLatin1()) {
+        case 'L':
+            control = new Label(window.get());
+            break;
+        case 'I':
+            control = new Image(window.get());
+            break;
+        case 'P':
+            control = new PictureBox(window.get());
+            break;
+        default:
+            control = new QWebEngineView(window.get());
+            break;
+        }
+        control->setObjectName(*name);
+        control->setGeometry(10, 10, 50, 50);
+        controls.prepend(control);
+    }
+
+    applyStacking(controls);
+
+    QStringList order;
+    for (QObject *child : window->children()) {
+        if (child->isWidgetType() && frontToBack.contains(child->objectName()))
+            order << child->objectName();
+    }
+    QCOMPARE(order, bottomToTop);
+    const QWidget *hit = window->childAt(30, 30);
+    while (hit && hit->parentWidget() != window.get())
+        hit = hit->parentWidget();
+    QVERIFY(hit);
+    QCOMPARE(hit->objectName(), bottomToTop.last());
+}
+
+QTEST_MAIN(TestForms)
+#include "tst_forms.moc"
