@@ -160,6 +160,11 @@ void StagedInstall::commit()
             throw Error(QStringLiteral("cannot set the mode of %1: %2")
                             .arg(e.temporary, QString::fromStdString(ec.message())));
     }
+    // No fsync per file: on a busy disk it costs several milliseconds a file,
+    // more than the transfer of a small one. The rename is what must be
+    // atomic; ext4 and btrfs write the data of a file renamed over another
+    // before the rename itself, and the flush of ClientInfor.inf, written
+    // after these renames, commits them.
     for (Entry &e : m_entries) {
         fs::rename(fsPath(e.temporary), fsPath(e.target), ec);
         if (ec)
