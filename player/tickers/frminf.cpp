@@ -50,7 +50,7 @@ void FrmInf::Form_Load()
 void FrmInf::Timer1_Timer()
 {
     // Only moves: a window hidden meanwhile stays hidden.
-    if (heightTwips() + 500 < intSlideOffset)
+    if (heightTwips() + 500 <= intSlideOffset)
         Timer1->setInterval(0);
     const QSize screen = m_seams.screenSizeTwips();
     moveTwips(screen.width() - widthTwips() - 100, screen.height() - intSlideOffset);

@@ -1,0 +1,230 @@
+// The promotion window: its make-up, the slide-in on a fake screen, closing
+// while it rises, and staying hidden once the start-up check hid it.
+#include "forms/twips.h"
+#include "portalserver.h"
+#include "tickers/frminf.h"
+
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestFrmInf : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void makeUp();
+    void loadNavigatesToTheAdvert();
+    void slide_data();
+    void slide();
+    void closeWhileRising();
+    void hiddenWindowStaysHidden();
+
+private:
+    FrmInf *create();
+    // Every remaining tick, each checked against the rule; returns the count.
+    int runSlide(FrmInf *window);
+
+    QTemporaryDir m_root;
+    std::unique_ptr<PortalServer> m_server;
+    std::unique_ptr<QWidget> m_owner;
+    Seams m_seams;
+    QSize m_screen;
+};
+
+void TestFrmInf::initTestCase()
+{
+    QDir(m_root.path()).mkpath(QStringLiteral("kinotray/adv"));
+    QFile page(m_root.filePath(QStringLiteral("kinotray/adv/pop_ads.html")));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write("<html><body>ad</body></html>");
+    page.close();
+    m_server = std::make_unique<PortalServer>(m_root.path());
+    QVERIFY(m_server->isRunning());
+    qputenv("VELTARO_PORTAL_ROOT", m_server->url(QStringLiteral("kinotray/")).toUtf8());
+}
+
+void TestFrmInf::cleanupTestCase()
+{
+    m_server.reset();
+}
+
+void TestFrmInf::init()
+{
+    m_screen = QSize(15360, 11520);
+    m_seams = Seams::system();
+    m_seams.screenSizeTwips = [this] { return m_screen; };
+    m_owner = std::make_unique<QWidget>();
+}
+
+void TestFrmInf::cleanup()
+{
+    m_owner.reset();
+}
+
+FrmInf *TestFrmInf::create()
+{
+    return new FrmInf(m_owner.get(), m_seams);
+}
+
+int TestFrmInf::runSlide(FrmInf *window)
+{
+    int ticks = 0;
+    while (window->Timer1->interval() != 0 && ticks < 1000) {
+        const int offset = window->intSlideOffset;
+        window->Timer1_Timer();
+        ++ticks;
+        if (window->topTwips() != m_screen.height() - offset)
+            return -1;
+        if (window->intSlideOffset != offset + 100)
+            return -1;
+    }
+    return ticks;
+}
+
+void TestFrmInf::makeUp()
+{
+    QPointer<FrmInf> window = create();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+
+    QVERIFY(window->isWindow());
+    QCOMPARE(window->parentWidget(), m_owner.get());
+    QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
+    // A tool window of its owner: kept above it, no taskbar button.
+    QCOMPARE(window->windowType(), Qt::Tool);
+    QVERIFY(!window->isModal());
+    QCOMPARE(window->size(), QSize(300, 250));
+    QCOMPARE(window->widthTwips(), 4500);
+    QCOMPARE(window->heightTwips(), 3750);
+
+    QVERIFY(!window->img->picture().isNull());
+    QCOMPARE(window->img->geometry(), QRect(260, 0, 40, 14));
+    QCOMPARE(window->img->twipsRect(), QRect(3906, 0, 600, 210));
+    QCOMPARE(window->Picture1->geometry(), QRect(0, 0, 345, 281));
+    QCOMPARE(window->WebBrowser1->parentWidget(), window->Picture1);
+    QCOMPARE(window->WebBrowser1->geometry(), QRect(-12, -17, 393, 305));
+    QCOMPARE(window->WebBrowser1->toolTip(), QStringLiteral("支持我们的发展，请点击广告"));
+    // The close picture lies over the overhanging box.
+    QCOMPARE(window->childAt(270, 5), window->img);
+    QCOMPARE(window->Timer1->interval(), 20);
+    delete window;
+}
+
+void TestFrmInf::loadNavigatesToTheAdvert()
+{
+    m_server->clearLog();
+    QPointer<FrmInf> window = create();
+    QTRY_VERIFY(m_server->requests().contains(QStringLiteral("/kinotray/adv/pop_ads.html")));
+    delete window;
+}
+
+void TestFrmInf::slide_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<int>("windowHeight");
+    QTest::addColumn<int>("ticks");
+    QTest::addColumn<QPoint>("start");
+    QTest::addColumn<QPoint>("first");
+    QTest::addColumn<QPoint>("last");
+
+    QTest::newRow("1024x768, designed height")
+        << QSize(15360, 11520) << 3750 << 44 << QPoint(10860, 11520) << QPoint(10760, 11520)
+        << QPoint(10760, 7220);
+    // Height + 500 lands exactly on an offset: that tick is the last.
+    QTest::newRow("1024x768, height 3600")
+        << QSize(15360, 11520) << 3600 << 42 << QPoint(10860, 11520) << QPoint(10760, 11520)
+        << QPoint(10760, 7420);
+    QTest::newRow("1024x768, height 3000")
+        << QSize(15360, 11520) << 3000 << 36 << QPoint(10860, 11520) << QPoint(10760, 11520)
+        << QPoint(10760, 8020);
+    QTest::newRow("1024x768, height 4500")
+        << QSize(15360, 11520) << 4500 << 51 << QPoint(10860, 11520) << QPoint(10760, 11520)
+        << QPoint(10760, 6520);
+    QTest::newRow("1280x1024, designed height")
+        << QSize(19200, 15360) << 3750 << 44 << QPoint(14700, 15360) << QPoint(14600, 15360)
+        << QPoint(14600, 11060);
+}
+
+void TestFrmInf::slide()
+{
+    QFETCH(QSize, screen);
+    QFETCH(int, windowHeight);
+    QFETCH(int, ticks);
+    QFETCH(QPoint, start);
+    QFETCH(QPoint, first);
+    QFETCH(QPoint, last);
+
+    m_screen = screen;
+    QPointer<FrmInf> window = create();
+    // Shown without running the event loop: the ticks here are the test's own.
+    window->show();
+    const auto position = [&] { return QPoint(window->leftTwips(), window->topTwips()); };
+    const auto inPixels = [](QPoint twips) {
+        return QPoint(forms::twipsToPixels(twips.x()), forms::twipsToPixels(twips.y()));
+    };
+
+    QCOMPARE(position(), start);
+    QCOMPARE(window->pos(), inPixels(start));
+    QCOMPARE(window->Timer1->interval(), 20);
+    // The stop test reads the window's height as it is at each tick.
+    window->resize(window->width(), forms::twipsToPixels(windowHeight));
+
+    window->Timer1_Timer();
+    QCOMPARE(position(), first);
+    QCOMPARE(window->pos(), inPixels(first));
+    QCOMPARE(window->Timer1->interval(), 20);
+
+    QCOMPARE(runSlide(window) + 1, ticks);
+    QCOMPARE(position(), last);
+    QCOMPARE(window->pos(), inPixels(last));
+    QCOMPARE(window->Timer1->interval(), 0);
+    QVERIFY(window->isVisible());
+    delete window;
+}
+
+void TestFrmInf::closeWhileRising()
+{
+    QPointer<FrmInf> window = create();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    int ticks = 0;
+    connect(window->Timer1, &forms::Timer::timer, this, [&] { ++ticks; });
+    QTRY_VERIFY(ticks >= 3);
+    QVERIFY(window->Timer1->interval() != 0);
+
+    QTest::mouseClick(window->img, Qt::LeftButton);
+    const int atClose = ticks;
+    // Gone from the screen at once, and not one more tick before it is destroyed.
+    QVERIFY(window && !window->isVisible());
+    QVERIFY(!window->Timer1->isEnabled() || window->Timer1->interval() == 0);
+    QTRY_VERIFY(window.isNull());
+    QTest::qWait(100);
+    QCOMPARE(ticks, atClose);
+}
+
+void TestFrmInf::hiddenWindowStaysHidden()
+{
+    // The start-up check shows the window before its owner and hides it
+    // again before asking; the owner appears only afterwards.
+    QPointer<FrmInf> window = create();
+    window->show();
+    window->Timer1_Timer();
+    window->hide();
+
+    QVERIFY(runSlide(window) > 0);
+    QVERIFY(!window->isVisible());
+    QTest::qWait(50);
+    m_owner->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_owner.get()));
+    QVERIFY(!window->isVisible());
+    delete window;
+}
+
+QTEST_MAIN(TestFrmInf)
+#include "tst_frminf.moc"

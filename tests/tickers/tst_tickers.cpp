@@ -1,0 +1,290 @@
+// The news and sponsor tickers on a real main window: format, rotation,
+// error captions, clicks and the link filter.
+#include "forms/twips.h"
+#include "gbk.h"
+#include "mainwindow/form1.h"
+#include "portalserver.h"
+#include "startup/general.h"
+#include "tickers/tickers.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+#include <functional>
+
+namespace
+{
+
+const QString noticeError = QStringLiteral("访问官方动态文件出错!");
+const QString sponsorError = QStringLiteral("访问赞助商字幕文件出错!");
+// Stands for the ticker's own error caption in the tables.
+const QString error = QStringLiteral("<error>");
+
+// One ticker of a window, so that every case runs on both.
+struct Ticker {
+    const char *name;
+    forms::Label *label;
+    forms::Timer *timer;
+    QString *text;
+    std::function<void(const QString &, qint16)> show;
+    std::function<void()> tick;
+    QString errorCaption;
+};
+
+QList<Ticker> tickersOf(Form1 &form)
+{
+    return {
+        {"notice", form.labNotice, form.Timer1, &form.NoticeText,
+         [&form](const QString &text, qint16 index) {
+             form.ShowNoticeItem(text, form.labNotice, index);
+         },
+         [&form] { form.Timer1_Timer(); }, noticeError},
+        {"sponsor", form.labSponsor, form.Timer2, &form.SponsorText,
+         [&form](const QString &text, qint16 index) {
+             form.ShowSponsorItem(text, form.labSponsor, index);
+         },
+         [&form] { form.Timer2_Timer(); }, sponsorError},
+    };
+}
+
+} // namespace
+
+class TestTickers : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void rotation_data();
+    void rotation();
+    void timerEnabledOnlyByAShownItem();
+    void offlineKeepsDesignCaptionsUntilFirstTick();
+    void clickOpensOnlyWebLinks_data();
+    void clickOpensOnlyWebLinks();
+    void clickAfterErrorOpensLastGoodLink();
+    void fetchDecodesGbk();
+
+private:
+    Seams makeSeams();
+
+    QTemporaryDir m_runtime;
+    QTemporaryDir m_install;
+    QStringList m_opened;
+};
+
+void TestTickers::initTestCase()
+{
+    QVERIFY(m_runtime.isValid());
+    qputenv("XDG_RUNTIME_DIR", m_runtime.path().toUtf8());
+}
+
+void TestTickers::init()
+{
+    m_opened.clear();
+    General::intOnline = 1;
+}
+
+Seams TestTickers::makeSeams()
+{
+    Seams seams = Seams::system();
+    seams.openLink = [this](const QString &url) { m_opened.append(url); };
+    seams.message = [](QWidget *, const QString &text, const QString &, QMessageBox::Icon,
+                       QMessageBox::StandardButtons) {
+        qWarning("unexpected message: %s", qPrintable(text));
+        return QMessageBox::Ok;
+    };
+    seams.startProgram = [](const QString &path) { qWarning("started %s", qPrintable(path)); };
+    seams.endProcess = [] { qWarning("process end requested"); };
+    seams.installFolder = m_install.path();
+    return seams;
+}
+
+void TestTickers::rotation_data()
+{
+    // Element 0 is the state after the load shows item 0, element k the
+    // state after tick k.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("captions");
+    QTest::addColumn<QStringList>("links");
+
+    QTest::newRow("three items") << QStringLiteral("A|a$$$B|b$$$C|c$$$")
+                                 << QStringList{"A", "A", "B", "C", "A", "B", "C"}
+                                 << QStringList{"a", "a", "b", "c", "a", "b", "c"};
+    QTest::newRow("no final separator")
+        << QStringLiteral("A|a$$$B|b$$$C|c") << QStringList{"A", "A", "B", "A", "B"}
+        << QStringList{"a", "a", "b", "a", "b"};
+    QTest::newRow("no separator") << QStringLiteral("A|a") << QStringList{"A", "A", "A", "A"}
+                                  << QStringList{"a", "a", "a", "a"};
+    QTest::newRow("empty text") << QString() << QStringList{error, error, error, error}
+                                << QStringList{"", "", "", ""};
+    QTest::newRow("item without link, then a good one")
+        << QStringLiteral("A$$$B|b$$$") << QStringList{error, error, "B", error, "B"}
+        << QStringList{"", "", "b", "b", "b"};
+    QTest::newRow("third field ignored")
+        << QStringLiteral("A|a|x$$$") << QStringList{"A", "A", "A"} << QStringList{"a", "a", "a"};
+    QTest::newRow("line break before an item")
+        << QStringLiteral("A|a$$$\nB|b$$$") << QStringList{"A", "A", "\nB", "A", "\nB"}
+        << QStringList{"a", "a", "b", "a", "b"};
+    QTest::newRow("one item per line, CRLF")
+        << QStringLiteral("A|a$$$\r\nB|b$$$\r\n") << QStringList{"A", "A", "\r\nB", "A"}
+        << QStringList{"a", "a", "b", "a"};
+    QTest::newRow("empty piece between separators")
+        << QStringLiteral("A|a$$$$$$B|b$$$") << QStringList{"A", "A", error, "B", "A"}
+        << QStringList{"a", "a", "a", "b", "a"};
+    QTest::newRow("two dollars are no separator")
+        << QStringLiteral("A|a$$B|b$$$C|c$$$") << QStringList{"A", "A", "C", "A"}
+        << QStringList{"a$$B", "a$$B", "c", "a$$B"};
+    QTest::newRow("spaces kept") << QStringLiteral(" A | a $$$") << QStringList{" A ", " A "}
+                                 << QStringList{" a ", " a "};
+    QTest::newRow("empty caption") << QStringLiteral("|a$$$B|b$$$") << QStringList{"", "", "B", ""}
+                                   << QStringList{"a", "a", "b", "a"};
+}
+
+void TestTickers::rotation()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, captions);
+    QFETCH(QStringList, links);
+
+    Seams seams = makeSeams();
+    Form1 form(seams);
+    for (const Ticker &ticker : tickersOf(form)) {
+        *ticker.text = text;
+        for (int step = 0; step < captions.size(); ++step) {
+            if (step == 0)
+                ticker.show(text, 0);
+            else
+                ticker.tick();
+            const QString where = QStringLiteral("%1, step %2").arg(ticker.name).arg(step);
+            const QString caption =
+                captions.at(step) == error ? ticker.errorCaption : captions.at(step);
+            QVERIFY2(ticker.label->caption() == caption, qPrintable(where));
+            QVERIFY2(ticker.label->toolTipText() == caption, qPrintable(where));
+            QVERIFY2(ticker.label->tag() == links.at(step), qPrintable(where));
+            // The label is as wide as what it shows.
+            const int shown = ticker.label->fontMetrics().horizontalAdvance(ticker.label->text());
+            QVERIFY2(ticker.label->width() == forms::pixelsToTwips(shown), qPrintable(where));
+            QVERIFY2(ticker.label->size().width() == shown, qPrintable(where));
+        }
+    }
+}
+
+void TestTickers::timerEnabledOnlyByAShownItem()
+{
+    Seams seams = makeSeams();
+    Form1 form(seams);
+    const QList<Ticker> all = tickersOf(form);
+    for (const Ticker &ticker : all) {
+        for (const Ticker &each : all)
+            each.timer->setEnabled(false);
+        ticker.show(QStringLiteral("A$$$"), 0);
+        QVERIFY2(!ticker.timer->isEnabled(), ticker.name);
+        ticker.show(QStringLiteral("A|a$$$"), 0);
+        QVERIFY2(ticker.timer->isEnabled(), ticker.name);
+        for (const Ticker &other : all) {
+            if (other.timer != ticker.timer)
+                QVERIFY2(!other.timer->isEnabled(), ticker.name);
+        }
+    }
+}
+
+void TestTickers::offlineKeepsDesignCaptionsUntilFirstTick()
+{
+    General::intOnline = 0;
+    Seams seams = makeSeams();
+    Form1 form(seams);
+    form.Form_Load();
+    QVERIFY(form.NoticeText.isEmpty());
+    QVERIFY(form.SponsorText.isEmpty());
+    QCOMPARE(form.labNotice->caption(), QStringLiteral("官方动态位置!"));
+    QCOMPARE(form.labSponsor->caption(), QStringLiteral("合作伙伴位置!"));
+
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    for (const Ticker &ticker : tickersOf(form)) {
+        for (int tick = 0; tick < 3; ++tick) {
+            ticker.tick();
+            QCOMPARE(ticker.label->caption(), ticker.errorCaption);
+            QCOMPARE(ticker.label->toolTipText(), ticker.errorCaption);
+            QCOMPARE(ticker.label->tag(), QString());
+        }
+        // Even a link that got there somehow stays closed while offline.
+        ticker.label->setTag(QStringLiteral("https://example.com/"));
+        QTest::mouseClick(ticker.label, Qt::LeftButton);
+    }
+    QCOMPARE(m_opened, QStringList());
+}
+
+void TestTickers::clickOpensOnlyWebLinks_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<bool>("opened");
+
+    QTest::newRow("http") << QStringLiteral("http://example.com/news?id=7") << true;
+    QTest::newRow("https") << QStringLiteral("https://example.com/") << true;
+    QTest::newRow("scheme in capitals") << QStringLiteral("HTTPS://Example.com/A") << true;
+    QTest::newRow("non-ASCII path") << QStringLiteral("http://example.com/新闻.html") << true;
+    QTest::newRow("file") << QStringLiteral("file:///etc/passwd") << false;
+    QTest::newRow("program path") << QStringLiteral("/usr/bin/xterm") << false;
+    QTest::newRow("windows program") << QStringLiteral("C:\\Windows\\notepad.exe") << false;
+    QTest::newRow("javascript") << QStringLiteral("javascript:alert(1)") << false;
+    QTest::newRow("empty") << QString() << false;
+    QTest::newRow("http without host") << QStringLiteral("http:///etc/passwd") << false;
+    QTest::newRow("relative") << QStringLiteral("news/7.html") << false;
+    QTest::newRow("ftp") << QStringLiteral("ftp://example.com/") << false;
+}
+
+void TestTickers::clickOpensOnlyWebLinks()
+{
+    QFETCH(QString, link);
+    QFETCH(bool, opened);
+
+    Seams seams = makeSeams();
+    Form1 form(seams);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    for (const Ticker &ticker : tickersOf(form)) {
+        m_opened.clear();
+        ticker.show(QStringLiteral("X|") + link + QStringLiteral("$$$"), 0);
+        QCOMPARE(ticker.label->tag(), link);
+        QTest::mouseClick(ticker.label, Qt::LeftButton);
+        QTest::mouseClick(ticker.label, Qt::LeftButton);
+        // One open per click, of the link exactly as the file gave it.
+        const QStringList expected = opened ? QStringList{link, link} : QStringList();
+        QCOMPARE(m_opened, expected);
+    }
+}
+
+void TestTickers::clickAfterErrorOpensLastGoodLink()
+{
+    Seams seams = makeSeams();
+    Form1 form(seams);
+    form.SponsorText = QStringLiteral("A|https://a.example/$$$B$$$");
+    form.Timer2_Timer();
+    form.Timer2_Timer();
+    QCOMPARE(form.labSponsor->caption(), sponsorError);
+    form.labSponsor_Click();
+    QCOMPARE(m_opened, QStringList{"https://a.example/"});
+    // The other ticker never showed an item: nothing to open.
+    form.labNotice_Click();
+    QCOMPARE(m_opened, QStringList{"https://a.example/"});
+}
+
+void TestTickers::fetchDecodesGbk()
+{
+    QTemporaryDir root;
+    const QString text = QStringLiteral("新片上映|http://example.com/1$$$");
+    QDir(root.path()).mkpath(QStringLiteral("kinotray/marquee"));
+    QFile file(root.filePath(QStringLiteral("kinotray/marquee/Notice.txt")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(toGbk(text));
+    file.close();
+
+    PortalServer server(root.path());
+    QVERIFY(server.isRunning());
+    QCOMPARE(FetchText(server.url(QStringLiteral("kinotray/marquee/Notice.txt"))), text);
+}
+
+QTEST_MAIN(TestTickers)
+#include "tst_tickers.moc"
