@@ -1,11 +1,12 @@
 // Form1's title bar: drag handles, caption buttons, pin, minimise, maximise, exit.
-#include "form1.h"
 #include "../tickers/frminf.h"
+#include "form1.h"
 #include "layout.h"
 
 #include <QWindow>
 
-namespace {
+namespace
+{
 
 // A left press alone hands the drag to the window system's own move loop.
 void dragWindow(QWidget &window, int button)

@@ -1,12 +1,13 @@
 // Form1's controls with their design properties, in stacking order.
-#include "form1.h"
 #include "../tickers/frminf.h"
+#include "form1.h"
 
 #include <QApplication>
 #include <QFont>
 #include <QPalette>
 
-namespace {
+namespace
+{
 
 QPixmap skin(const char *name)
 {
@@ -14,10 +15,11 @@ QPixmap skin(const char *name)
 }
 
 // Stands in for the 9-point "宋体" the skin was drawn for: 12-pixel CJK
-// characters, Latin half as wide.
+// characters and Latin ones half as wide, so the captions fill the boxes the
+// skin leaves for them.
 QFont defaultFont()
 {
-    QFont font(QStringLiteral("WenQuanYi Zen Hei"));
+    QFont font(QStringLiteral("WenQuanYi Zen Hei Mono"));
     font.setPixelSize(12);
     font.setStyleHint(QFont::SansSerif);
     return font;
@@ -105,8 +107,8 @@ void Form1::createControls()
     ImLogo = image(this, {2640, 1080, 3300, 990}, "logo.jpg");
     Label4 = label(this, QStringLiteral("合作伙伴："), {4320, 5760, 1095, 255}, activeTitle, false);
     Image13 = image(this, {4080, 5760, 240, 240}, "sponsor.gif");
-    Label1 = label(this, QStringLiteral("官方动态："), {720, 5760, 900, 180}, QColor(0xFF, 0x80, 0x80),
-                   true);
+    Label1 = label(this, QStringLiteral("官方动态："), {720, 5760, 900, 180},
+                   QColor(0xFF, 0x80, 0x80), true);
     Image3 = image(this, {360, 5760, 240, 240}, "news.gif");
     labNotice = label(this, QStringLiteral("官方动态位置!"), {1800, 5760, 1170, 180},
                       QColor(0xFF, 0xFF, 0x00), true);
@@ -154,9 +156,10 @@ void Form1::createControls()
 
 QList<QWidget *> Form1::controlsFrontToBack() const
 {
-    return {Picture4, Picture3,  Picture1,   right1, left1,  bjbox, Image10, ImgTop0, ImgTop1,
-            ImgTop,   Label7,    Image14,    Label6, Label5, ImLogo, Label4, Image13, Label1,
-            Image3,   labNotice, iii,        ds,     Im,     yy3,    yy,     yy2,     yy1,
-            Im1,      Im2,       ImgTop2,    labSponsor, Image12, Image11, Image9, Image7,
-            Label3,   Image8,    Image6,     Label2, Image5, Image4, ImgControl, Image2, Image1};
+    return {Picture4, Picture3,   Picture1, right1,    left1,  bjbox,   Image10,    ImgTop0,
+            ImgTop1,  ImgTop,     Label7,   Image14,   Label6, Label5,  ImLogo,     Label4,
+            Image13,  Label1,     Image3,   labNotice, iii,    ds,      Im,         yy3,
+            yy,       yy2,        yy1,      Im1,       Im2,    ImgTop2, labSponsor, Image12,
+            Image11,  Image9,     Image7,   Label3,    Image8, Image6,  Label2,     Image5,
+            Image4,   ImgControl, Image2,   Image1};
 }

@@ -1,8 +1,10 @@
 #include "layout.h"
 
-namespace layout {
+namespace layout
+{
 
-namespace {
+namespace
+{
 
 // The window refuses a negative extent and the control keeps its old one.
 void setWidth(QRect &rect, int twips)

@@ -7,7 +7,8 @@
 
 class Form1;
 
-namespace layout {
+namespace layout
+{
 
 // The controls the layout pass places, in the order it places them.
 enum class Placed {
