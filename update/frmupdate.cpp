@@ -79,10 +79,19 @@ frmUpdate::frmUpdate(const Seams &seams, QWidget *parent)
     lblNumber = makeLabel(this, 120, 3120, QStringLiteral("更新进度"));
     lblScale = makeLabel(this, 3240, 3120, QString());
 
-    QWidget *tabOrder[] = {Picture2, Picture1,  lblScale, Picture3,
-                           Label1,   lblNumber, Label2,   Label3};
-    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+    // Qt links only focusable widgets into the focus chain; the order is
+    // kept when the controls go back to their own focus policies.
+    const QList<QWidget *> tabOrder{Picture2, Picture1,  lblScale, Picture3,
+                                    Label1,   lblNumber, Label2,   Label3};
+    QList<Qt::FocusPolicy> policies;
+    for (QWidget *control : tabOrder) {
+        policies << control->focusPolicy();
+        control->setFocusPolicy(Qt::TabFocus);
+    }
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    for (qsizetype i = 0; i < tabOrder.size(); ++i)
+        tabOrder[i]->setFocusPolicy(policies[i]);
 
     connect(Picture3, &forms::PictureBox::clicked, this, &frmUpdate::Picture3_Click);
     connect(Label1, &forms::Label::clicked, this, &frmUpdate::Label1_Click);

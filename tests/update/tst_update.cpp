@@ -324,7 +324,8 @@ void tst_update::window()
     QVERIFY(w.windowFlags().testFlag(Qt::FramelessWindowHint));
     QCOMPARE(w.size(), QSize(350, 236));
     QCOMPARE(w.grab().toImage().size(), QSize(350, 236));
-    QVERIFY(!w.windowIcon().isNull());
+    QVERIFY(w.windowIcon().availableSizes().contains(QSize(32, 32)));
+    QCOMPARE(QPixmap(QStringLiteral(":/skin/update_background.jpg")).size(), QSize(350, 236));
     QCOMPARE(w.Picture3->twipsRect(), QRect(4080, 3000, 975, 375));
     QCOMPARE(w.Picture2->twipsRect(), QRect(0, 2640, 5250, 255));
     QCOMPARE(w.Picture1->twipsRect(), QRect(0, 0, 15, 255));
@@ -335,6 +336,17 @@ void tst_update::window()
     QCOMPARE(w.lblScale->caption(), QString());
     QVERIFY(w.Label3->isHidden());
     QVERIFY(w.Label3->font().bold());
+
+    const QList<QWidget *> tabOrder{w.Picture2, w.Picture1,  w.lblScale, w.Picture3,
+                                    w.Label1,   w.lblNumber, w.Label2,   w.Label3};
+    QList<QWidget *> chain;
+    QWidget *next = w.Picture2;
+    for (int step = 0; step < 100 && chain.size() < tabOrder.size(); ++step) {
+        if (tabOrder.contains(next))
+            chain << next;
+        next = next->nextInFocusChain();
+    }
+    QCOMPARE(chain, tabOrder);
     QVERIFY(w.Picture3->isEnabled());
     // Nothing is read or fetched before the click.
     QVERIFY(inst.fetched().isEmpty());
