@@ -1,0 +1,54 @@
+# Install rules and the Debian package. `cmake --install build --prefix P`
+# gives P/opt/veltaro (player, update, check, ClientInfor.inf, 404.html),
+# P/share/applications/veltaro.desktop, the icon in P/share/icons/hicolor and
+# the command P/bin/veltaro; the package installs the folder as /opt/veltaro.
+
+set(VELTARO_UPDATER_VERSION "2.0")
+
+# ClientInfor.inf is read as GBK with CR LF line ends: keep it plain ASCII.
+if(NOT VELTARO_UPDATE_URL MATCHES "^[!-~]+$")
+  message(FATAL_ERROR "VELTARO_UPDATE_URL must be printable ASCII without spaces: ${VELTARO_UPDATE_URL}")
+endif()
+configure_file(${CMAKE_CURRENT_LIST_DIR}/ClientInfor.inf.in ${CMAKE_BINARY_DIR}/install/ClientInfor.inf
+               @ONLY NEWLINE_STYLE CRLF)
+
+# A tree without one of the programs still configures; the folder then lacks it.
+set(programs)
+foreach(program player update check)
+  if(TARGET ${program})
+    list(APPEND programs "$<TARGET_FILE:${program}>")
+  endif()
+endforeach()
+
+install(CODE "
+  set(VELTARO_PROGRAMS \"${programs}\")
+  set(VELTARO_DATA \"${PROJECT_SOURCE_DIR}/player/404.html;${CMAKE_BINARY_DIR}/install/ClientInfor.inf\")
+  set(VELTARO_ICONS \"${PROJECT_SOURCE_DIR}/player/skin\")
+  set(VELTARO_DESKTOP_TEMPLATE \"${CMAKE_CURRENT_LIST_DIR}/veltaro.desktop.in\")
+  set(VELTARO_STRIP \"${CMAKE_STRIP}\")
+  include(\"${CMAKE_CURRENT_LIST_DIR}/install-layout.cmake\")
+")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME veltaro)
+set(CPACK_PACKAGE_VENDOR Veltaro)
+set(CPACK_PACKAGE_CONTACT "Veltaro <support@veltaro.example.com>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Veltaro portal client: films, live TV and video on demand")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION video)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VELTARO_HOME_SITE_URL}")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "The Veltaro desktop client frames the Veltaro web portal in a skinned window,
+with news and partner tickers and a promotion window.
+.
+Veltaro 影视客户端：电影、电视直播、视频点播与应用。
+.
+The package manager keeps this install up to date; the client skips its own
+update check here, since its folder belongs to the system.")
+# The libraries (Qt 6 WebEngine and its helper process, libcurl) follow from
+# the programs themselves; the Chinese font is needed but linked by nothing.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-zenhei")
+include(CPack)
