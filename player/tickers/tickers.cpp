@@ -61,5 +61,10 @@ bool isWebLink(const QString &link)
 
 QString FetchText(const QString &url)
 {
-    return fetchText(url);
+    // Both ticker files are fetched while the main window loads, before it
+    // is shown: a portal that takes the connection but never answers must
+    // not hold the window back for long.
+    HttpOptions options;
+    options.stallTimeoutSeconds = 8;
+    return fetchText(url, options);
 }
