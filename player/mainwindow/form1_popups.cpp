@@ -1,14 +1,40 @@
 // Form1's pop-up sinks and the page's context menu.
 #include "form1.h"
+#include "form2.h"
+#include "p.h"
 
-void Form1::connectPopups() {}
+#include <QMenu>
+#include <QWebEnginePage>
 
+// Only the portal view is handled here; the banner, the promotion window and
+// the sinks themselves keep the view's own behaviour.
+void Form1::connectPopups()
+{
+    WebBrowser1->setNewWindowHandler([this] { return WebBrowser1_NewWindow2(); });
+    connect(WebBrowser1, &BrowserView::documentComplete, this,
+            &Form1::WebBrowser1_DocumentComplete);
+    WebBrowser1->setContextMenuHandler(
+        [this](const QPoint &globalPos) { return M_Dom_oncontextmenu(globalPos); });
+}
+
+// The pop-up goes into a window nobody sees, which lives until its content
+// has loaded; the window is a child of Form1 only so that it cannot outlive it.
 BrowserView *Form1::WebBrowser1_NewWindow2()
 {
-    return nullptr;
+    auto *sink = new Form2(this);
+    return sink->WebBrowser1;
 }
-void Form1::WebBrowser1_DocumentComplete(const QUrl &) {}
-bool Form1::M_Dom_oncontextmenu(const QPoint &)
+
+// Frames report too; the document followed is always the top-level one.
+void Form1::WebBrowser1_DocumentComplete(const QUrl &)
 {
+    M_Dom = WebBrowser1->page()->url();
+}
+
+// The program's own menu stands in for the browser's, also when the user
+// dismisses it.
+bool Form1::M_Dom_oncontextmenu(const QPoint &globalPos)
+{
+    menuHolder().liu->exec(globalPos);
     return false;
 }

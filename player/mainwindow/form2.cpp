@@ -1,3 +1,20 @@
 #include "form2.h"
 
-Form2::Form2(QWidget *parent) : QWidget(parent) {}
+#include "browser.h"
+
+Form2::Form2(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    // A hidden view loads its pages as long as it has a size.
+    resize(forms::twipsToPixels(4680), forms::twipsToPixels(3195));
+    WebBrowser1 = new BrowserView(this);
+    WebBrowser1->setTwipsRect(QRect(120, 120, 4455, 2895));
+    // Only the first completed document counts; frames that finish later
+    // find the window already on its way out.
+    connect(WebBrowser1, &BrowserView::documentComplete, this, &Form2::WebBrowser1_DocumentComplete,
+            Qt::SingleShotConnection);
+}
+
+void Form2::WebBrowser1_DocumentComplete()
+{
+    deleteLater();
+}

@@ -1,7 +1,53 @@
 #include "p.h"
 
+#include "error.h"
 #include "form1.h"
 
-p::p(Form1 *owner) : QObject(owner), m_owner(owner) {}
+#include <QAction>
+#include <QMenu>
+
+namespace
+{
+
+// The user sees nothing when the view cannot go where asked.
+template <typename Step> void ignoringErrors(Step step)
+{
+    try {
+        step();
+    } catch (const Error &) {
+    }
+}
+
+} // namespace
+
+p::p(Form1 *owner)
+    : QObject(owner), m_owner(owner), m_menu(std::make_unique<QMenu>(QStringLiteral("浏览设置")))
+{
+    liu = m_menu.get();
+    ht = liu->addAction(QStringLiteral("后退"), this, &p::ht_Click);
+    qj = liu->addAction(QStringLiteral("前进"), this, &p::qj_Click);
+    sq = liu->addAction(QStringLiteral("刷新"), this, &p::sq_Click);
+    stop1 = liu->addAction(QStringLiteral("停止"), this, &p::stop1_Click);
+}
 
 p::~p() = default;
+
+void p::ht_Click()
+{
+    ignoringErrors([this] { m_owner->WebBrowser1->goBack(); });
+}
+
+void p::qj_Click()
+{
+    ignoringErrors([this] { m_owner->WebBrowser1->goForward(); });
+}
+
+void p::sq_Click()
+{
+    ignoringErrors([this] { m_owner->WebBrowser1->refresh(); });
+}
+
+void p::stop1_Click()
+{
+    ignoringErrors([this] { m_owner->WebBrowser1->stop(); });
+}

@@ -1,0 +1,473 @@
+// Pop-ups of the portal view end in hidden sinks, and the page's context menu
+// is the program's own: driven with real pages from a loopback portal.
+#include "mainwindow/form1.h"
+#include "mainwindow/form2.h"
+#include "mainwindow/p.h"
+#include "portalserver.h"
+#include "startup/general.h"
+
+#include <QAction>
+#include <QDirIterator>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+namespace
+{
+
+constexpr int kLoadTimeout = 20000;
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    file.write(data);
+}
+
+// A page that takes mouse input everywhere and counts left clicks.
+QByteArray page(const QByteArray &title, const QByteArray &script = {})
+{
+    return "<html><head><title>" + title +
+           "</title><link rel='icon' href='data:,'></head>"
+           "<body style='margin:0'><div style='width:100%;height:600px'>" +
+           title +
+           "</div><script>var clicks = 0;"
+           "document.addEventListener('click', function () { ++clicks; });" +
+           script + "</script></body></html>";
+}
+
+QList<Form2 *> sinks()
+{
+    QList<Form2 *> found;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *sink = qobject_cast<Form2 *>(widget))
+            found << sink;
+    }
+    return found;
+}
+
+QVariant evaluate(QWebEngineView *view, const QString &script)
+{
+    QVariant result;
+    bool done = false;
+    view->page()->runJavaScript(script, [&](const QVariant &value) {
+        result = value;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, kLoadTimeout))
+        qWarning("no answer to %s", qPrintable(script));
+    return result;
+}
+
+// Counts every window that is shown, however briefly.
+class ShowCounter : public QObject
+{
+public:
+    ShowCounter() { qApp->installEventFilter(this); }
+    ~ShowCounter() override { qApp->removeEventFilter(this); }
+    QStringList shown;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType() &&
+            static_cast<QWidget *>(watched)->isWindow())
+            shown << QString::fromLatin1(watched->metaObject()->className());
+        return false;
+    }
+};
+
+} // namespace
+
+class TestPopups : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void popupsEndInHiddenSinks_data();
+    void popupsEndInHiddenSinks();
+    void otherViewsAreNotRouted_data();
+    void otherViewsAreNotRouted();
+    void documentFollowsTopLevelPage();
+    void menuItems();
+    void menuCommands_data();
+    void menuCommands();
+    void stopEndsSlowLoad();
+    void rightClickShowsOwnMenu_data();
+    void rightClickShowsOwnMenu();
+
+private:
+    QString url(const QString &path) const { return m_server->url("kinotray/" + path); }
+    void load(BrowserView *view, const QString &path);
+    int requestsOf(const QString &path) const
+    {
+        return int(m_server->requests().count("/kinotray/" + path));
+    }
+    QAction *item(const QString &name) const;
+    // Pops the page's menu up as a right-click does and dismisses it.
+    bool dismissMenu();
+    struct MenuSeen {
+        QMenu *menu = nullptr;
+        QPoint at;
+        QPoint clickedAt;
+    };
+    // Right-clicks the page and picks the item with that caption, or
+    // dismisses the menu.
+    MenuSeen rightClick(const QString &choice);
+
+    QTemporaryDir m_root;
+    QTemporaryDir m_install;
+    QTemporaryDir m_runtime;
+    std::unique_ptr<PortalServer> m_server;
+    Seams m_seams;
+    QStringList m_messages;
+    std::unique_ptr<Form1> m_form;
+};
+
+void TestPopups::initTestCase()
+{
+    qputenv("XDG_RUNTIME_DIR", m_runtime.path().toUtf8());
+    const QDir demo(PortalServer::demoPortalRoot());
+    QDirIterator files(demo.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString from = files.next();
+        QFile source(from);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        writeFile(m_root.filePath(demo.relativeFilePath(from)), source.readAll());
+    }
+    const QString test = m_root.filePath(QStringLiteral("kinotray/test/"));
+    writeFile(test + "a.html", page("a"));
+    writeFile(test + "b.html", page("b"));
+    writeFile(test + "c.html", page("c"));
+    writeFile(test + "slow.html", page("slow"));
+    writeFile(test + "framed.html", page("framed", "") + "<iframe src='a.html'></iframe>");
+    // Loaded in a sink, this page asks for a pop-up of its own at once.
+    writeFile(test + "nested.html", page("nested", "window.open('../popup-target.html?n=9');"));
+    writeFile(m_install.filePath(QStringLiteral("404.html")), page("offline"));
+    m_server = std::make_unique<PortalServer>(m_root.path());
+    QVERIFY(m_server->isRunning());
+    qputenv("VELTARO_PORTAL_ROOT", url(QString()).toUtf8());
+
+    m_seams = Seams::system();
+    m_seams.installFolder = m_install.path();
+    m_seams.message = [this](QWidget *, const QString &text, const QString &, QMessageBox::Icon,
+                             QMessageBox::StandardButtons) {
+        m_messages << text;
+        return QMessageBox::Ok;
+    };
+}
+
+void TestPopups::init()
+{
+    General::intOnline = 1;
+    m_messages.clear();
+    m_server->reset();
+    m_form = std::make_unique<Form1>(m_seams);
+    m_form->resize(forms::twipsToPixels(15200), forms::twipsToPixels(10000));
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    m_server->clearLog();
+}
+
+void TestPopups::cleanup()
+{
+    m_form.reset();
+    QTRY_VERIFY_WITH_TIMEOUT(sinks().isEmpty(), kLoadTimeout);
+}
+
+void TestPopups::load(BrowserView *view, const QString &path)
+{
+    QSignalSpy complete(view, &BrowserView::documentComplete);
+    view->navigate(url(path));
+    QVERIFY2(complete.wait(kLoadTimeout), qPrintable(path));
+    QCOMPARE(view->url(), QUrl(url(path)));
+}
+
+QAction *TestPopups::item(const QString &name) const
+{
+    p *holder = m_form->findChild<p *>();
+    if (!holder)
+        return nullptr;
+    const QHash<QString, QAction *> items = {
+        {"ht", holder->ht}, {"qj", holder->qj}, {"sq", holder->sq}, {"stop1", holder->stop1}};
+    return items.value(name);
+}
+
+bool TestPopups::dismissMenu()
+{
+    QTimer dismiss;
+    connect(&dismiss, &QTimer::timeout, this, [] {
+        if (QWidget *menu = QApplication::activePopupWidget())
+            menu->hide();
+    });
+    dismiss.start(10);
+    return m_form->M_Dom_oncontextmenu(m_form->mapToGlobal(QPoint(300, 300)));
+}
+
+void TestPopups::popupsEndInHiddenSinks_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("popups");
+    QTest::newRow("link aimed at a new window")
+        << "popup.html"
+        << "document.getElementById('blank-link').click()" << 1;
+    QTest::newRow("script opens a window") << "popup.html"
+                                           << "document.getElementById('open-button').click()" << 1;
+    QTest::newRow("two in a row on load") << "popup.html?auto=1"
+                                          << "" << 2;
+}
+
+void TestPopups::popupsEndInHiddenSinks()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, script);
+    QFETCH(int, popups);
+    ShowCounter counter;
+    // The pop-up's page answers late, so every sink is seen while it waits.
+    QVERIFY(m_server->setDelay(QStringLiteral("kinotray/popup-target.html"), 600));
+    load(m_form->WebBrowser1, address);
+    if (!script.isEmpty())
+        evaluate(m_form->WebBrowser1, script);
+
+    QTRY_COMPARE_WITH_TIMEOUT(sinks().size(), popups, kLoadTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(requestsOf(QStringLiteral("popup-target.html")), popups,
+                              kLoadTimeout);
+    // Still waiting for their page: nothing before it counts as loaded.
+    QTest::qWait(200);
+    QCOMPARE(sinks().size(), popups);
+    for (Form2 *sink : sinks())
+        QVERIFY(!sink->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(sinks().isEmpty(), kLoadTimeout);
+    QCOMPARE(requestsOf(QStringLiteral("popup-target.html")), popups);
+    QCOMPARE(m_form->WebBrowser1->url(), QUrl(url(address)));
+    QVERIFY2(counter.shown.isEmpty(), qPrintable(counter.shown.join(u',')));
+}
+
+void TestPopups::otherViewsAreNotRouted_data()
+{
+    QTest::addColumn<bool>("fromBanner");
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("sinkPage");
+    QTest::newRow("banner view") << true << "window.open('../popup-target.html?n=7')"
+                                 << "";
+    QTest::newRow("a sink's own pop-up") << false << "window.open('nested.html')"
+                                         << "test/nested.html";
+}
+
+void TestPopups::otherViewsAreNotRouted()
+{
+    QFETCH(bool, fromBanner);
+    QFETCH(QString, script);
+    QFETCH(QString, sinkPage);
+    ShowCounter counter;
+    BrowserView *view = fromBanner ? m_form->WebBrowser2 : m_form->WebBrowser1;
+    load(view, QStringLiteral("test/a.html"));
+    evaluate(view, script);
+    if (!sinkPage.isEmpty())
+        QTRY_COMPARE_WITH_TIMEOUT(requestsOf(sinkPage), 1, kLoadTimeout);
+    QTest::qWait(600);
+    QVERIFY(sinks().isEmpty());
+    QCOMPARE(requestsOf(QStringLiteral("popup-target.html")), 0);
+    QCOMPARE(view->url(), QUrl(url(QStringLiteral("test/a.html"))));
+    QVERIFY2(counter.shown.isEmpty(), qPrintable(counter.shown.join(u',')));
+}
+
+void TestPopups::documentFollowsTopLevelPage()
+{
+    QVERIFY(m_form->M_Dom.isEmpty());
+    load(m_form->WebBrowser1, QStringLiteral("test/framed.html"));
+    QTRY_COMPARE_WITH_TIMEOUT(requestsOf(QStringLiteral("test/a.html")), 1, kLoadTimeout);
+    QTest::qWait(300);
+    QCOMPARE(m_form->M_Dom, QUrl(url(QStringLiteral("test/framed.html"))));
+    load(m_form->WebBrowser1, QStringLiteral("test/b.html"));
+    QCOMPARE(m_form->M_Dom, QUrl(url(QStringLiteral("test/b.html"))));
+}
+
+void TestPopups::menuItems()
+{
+    QVERIFY(!m_form->findChild<p *>());
+    load(m_form->WebBrowser1, QStringLiteral("test/a.html"));
+    // The holder comes with the first menu.
+    QCOMPARE(dismissMenu(), false);
+    p *holder = m_form->findChild<p *>();
+    QVERIFY(holder);
+    QCOMPARE(holder->liu->title(), QStringLiteral("浏览设置"));
+    QStringList captions;
+    for (QAction *action : holder->liu->actions()) {
+        captions << action->text();
+        QVERIFY(action->isEnabled());
+        QVERIFY(action->isVisible());
+    }
+    QCOMPARE(captions, QStringList({"后退", "前进", "刷新", "停止"}));
+    QCOMPARE(holder->liu->actions(),
+             QList<QAction *>({holder->ht, holder->qj, holder->sq, holder->stop1}));
+}
+
+void TestPopups::menuCommands_data()
+{
+    QTest::addColumn<QStringList>("pages");
+    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<QString>("finalPage");
+    QTest::addColumn<bool>("lastLoads");
+    QTest::newRow("back") << QStringList{"a", "b"} << QStringList{"ht"} << "a" << true;
+    QTest::newRow("back, then forward")
+        << QStringList{"a", "b"} << QStringList{"ht", "qj"} << "b" << true;
+    QTest::newRow("back twice over three pages")
+        << QStringList{"a", "b", "c"} << QStringList{"ht", "ht"} << "a" << true;
+    QTest::newRow("back on the first page")
+        << QStringList{"a"} << QStringList{"ht"} << "a" << false;
+    QTest::newRow("back past the first page")
+        << QStringList{"a", "b"} << QStringList{"ht", "ht"} << "a" << false;
+    QTest::newRow("forward on the last page")
+        << QStringList{"a", "b"} << QStringList{"qj"} << "b" << false;
+    QTest::newRow("forward past the last page")
+        << QStringList{"a", "b"} << QStringList{"ht", "qj", "qj"} << "b" << false;
+    QTest::newRow("refresh") << QStringList{"a", "b"} << QStringList{"sq"} << "b" << true;
+    QTest::newRow("stop with nothing loading")
+        << QStringList{"a"} << QStringList{"stop1"} << "a" << false;
+}
+
+void TestPopups::menuCommands()
+{
+    QFETCH(QStringList, pages);
+    QFETCH(QStringList, commands);
+    QFETCH(QString, finalPage);
+    QFETCH(bool, lastLoads);
+    for (const QString &name : pages)
+        load(m_form->WebBrowser1, "test/" + name + ".html");
+    dismissMenu();
+    ShowCounter counter;
+    QSignalSpy complete(m_form->WebBrowser1, &BrowserView::documentComplete);
+    m_server->clearLog();
+
+    for (int i = 0; i < commands.size(); ++i) {
+        QAction *action = item(commands.at(i));
+        QVERIFY(action);
+        complete.clear();
+        action->trigger();
+        if (i + 1 < commands.size() || lastLoads)
+            QVERIFY2(complete.wait(kLoadTimeout), qPrintable(commands.at(i)));
+        else
+            QVERIFY2(!complete.wait(500), qPrintable(commands.at(i)));
+    }
+    const QString final = "test/" + finalPage + ".html";
+    QCOMPARE(m_form->WebBrowser1->url(), QUrl(url(final)));
+    QCOMPARE(evaluate(m_form->WebBrowser1, "document.title").toString(), finalPage);
+    if (commands.last() == QLatin1String("sq"))
+        QCOMPARE(m_server->requests(), QStringList{"/kinotray/" + final});
+    QVERIFY(m_messages.isEmpty());
+    QVERIFY2(counter.shown.isEmpty(), qPrintable(counter.shown.join(u',')));
+}
+
+void TestPopups::stopEndsSlowLoad()
+{
+    load(m_form->WebBrowser1, QStringLiteral("test/a.html"));
+    dismissMenu();
+    QVERIFY(m_server->setDelay(QStringLiteral("kinotray/test/slow.html"), 2000));
+    QSignalSpy complete(m_form->WebBrowser1, &BrowserView::documentComplete);
+    m_form->WebBrowser1->navigate(url(QStringLiteral("test/slow.html")));
+    QTRY_COMPARE_WITH_TIMEOUT(requestsOf(QStringLiteral("test/slow.html")), 1, kLoadTimeout);
+    QVERIFY(complete.isEmpty());
+    item(QStringLiteral("stop1"))->trigger();
+    // The load ends now, not when the page would have come.
+    QVERIFY(complete.wait(1000));
+    QTest::qWait(1200);
+    QVERIFY(evaluate(m_form->WebBrowser1, "document.title").toString() != QLatin1String("slow"));
+}
+
+void TestPopups::rightClickShowsOwnMenu_data()
+{
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<QString>("finalPage");
+    QTest::newRow("dismissed") << ""
+                               << "b";
+    QTest::newRow("back chosen") << "后退"
+                                 << "a";
+    QTest::newRow("forward chosen on the last page") << "前进"
+                                                     << "b";
+}
+
+void TestPopups::rightClickShowsOwnMenu()
+{
+    QFETCH(QString, choice);
+    QFETCH(QString, finalPage);
+    load(m_form->WebBrowser1, QStringLiteral("test/a.html"));
+    load(m_form->WebBrowser1, QStringLiteral("test/b.html"));
+    QSignalSpy complete(m_form->WebBrowser1, &BrowserView::documentComplete);
+
+    const MenuSeen first = rightClick(choice);
+    QVERIFY(first.menu);
+    QCOMPARE(first.menu, m_form->findChild<p *>()->liu);
+    QCOMPARE(first.at, first.clickedAt);
+    if (finalPage != QLatin1String("b")) {
+        QTRY_VERIFY_WITH_TIMEOUT(!complete.isEmpty(), kLoadTimeout);
+    } else {
+        QTest::qWait(500);
+        QVERIFY(complete.isEmpty());
+    }
+    QCOMPARE(m_form->WebBrowser1->url(), QUrl(url("test/" + finalPage + ".html")));
+
+    // The holder and its menu are made once and kept.
+    const MenuSeen second = rightClick(QString());
+    QCOMPARE(second.menu, first.menu);
+    QCOMPARE(m_form->findChildren<p *>().size(), 1);
+    QCOMPARE(m_form->WebBrowser1->url(), QUrl(url("test/" + finalPage + ".html")));
+    // Neither the view's own menu nor any message came up.
+    QTest::qWait(300);
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        QVERIFY2(!widget->isVisible() || widget == m_form.get(), widget->metaObject()->className());
+    QVERIFY(m_messages.isEmpty());
+}
+
+TestPopups::MenuSeen TestPopups::rightClick(const QString &choice)
+{
+    MenuSeen seen;
+    QWidget *input = m_form->WebBrowser1->focusProxy();
+    if (!input)
+        return seen;
+    const QPoint at(120, 80);
+    // Knock with the left button until the page takes mouse input at all.
+    if (!QTest::qWaitFor(
+            [&] {
+                QTest::mouseClick(input, Qt::LeftButton, {}, at);
+                return evaluate(m_form->WebBrowser1, "clicks").toInt() > 0;
+            },
+            kLoadTimeout))
+        return seen;
+
+    // Answers the modal menu from inside its own loop.
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        answer.stop();
+        seen.menu = menu;
+        seen.at = menu->pos();
+        for (QAction *action : menu->actions()) {
+            if (action->text() == choice) {
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+                return;
+            }
+        }
+        menu->hide();
+    });
+    answer.start(20);
+    seen.clickedAt = input->mapToGlobal(at);
+    QTest::mouseClick(input, Qt::RightButton, {}, at);
+    if (!QTest::qWaitFor([&] { return seen.menu && !QApplication::activePopupWidget(); },
+                         kLoadTimeout))
+        seen.menu = nullptr;
+    return seen;
+}
+
+QTEST_MAIN(TestPopups)
+#include "tst_popups.moc"
