@@ -44,6 +44,9 @@ void Form1::Form_Load()
     }
 
     resize(forms::twipsToPixels(15200), forms::twipsToPixels(10000));
+    const QSize screen = m_seams.screenSizeTwips();
+    move(forms::twipsToPixels((screen.width() - 15200) / 2),
+         forms::twipsToPixels((screen.height() - 10000) / 2));
     // A hidden window gets its resize notification only when shown; the
     // controls must be in place before it is first seen.
     if (!isVisible())

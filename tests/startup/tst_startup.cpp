@@ -93,6 +93,7 @@ Seams TestStartup::makeSeams()
     seams.startProgram = [this](const QString &path) { m_started << path; };
     seams.openLink = [](const QString &) {};
     seams.endProcess = [this] { ++m_ended; };
+    seams.screenSizeTwips = [] { return QSize(15360, 11520); };
     seams.installFolder = m_install->path();
     return seams;
 }
@@ -343,6 +344,9 @@ void TestStartup::offlineLoadShowsLocalPage()
     QVERIFY(!session.form1().Picture1->isVisible());
     QVERIFY(!session.form1().frmInf());
     QVERIFY(m_server->requests().isEmpty());
+    // 15200 x 10000 twips centred on a 1024 x 768 screen.
+    QCOMPARE(session.form1().size(), QSize(1013, 667));
+    QCOMPARE(session.form1().pos(), QPoint(5, 51));
 }
 
 void TestStartup::tickerFetchWithoutAnswerStillShowsWindow()
