@@ -141,6 +141,8 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
@@ -150,6 +152,7 @@ private:
     void connectPopups();
     void connectTickers();
     void navigateTab(const QString &path);
+    void liftPromotion();
     p &menuHolder();
 
     bool acquireSingleInstance();
