@@ -96,6 +96,27 @@ struct CurlCleanup {
     void operator()(CURL *curl) const { curl_easy_cleanup(curl); }
 };
 
+struct ShareCleanup {
+    void operator()(CURLSH *share) const { curl_share_cleanup(share); }
+};
+
+// Transfers on one thread share their connections and name look-ups, so a
+// run of downloads from one server (an update of many small files) does not
+// pay for a new connection each time. A transfer started while another is
+// under way simply takes a connection of its own.
+CURLSH *threadShare()
+{
+    thread_local const std::unique_ptr<CURLSH, ShareCleanup> share([] {
+        CURLSH *created = curl_share_init();
+        if (created) {
+            curl_share_setopt(created, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
+            curl_share_setopt(created, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+        }
+        return created;
+    }());
+    return share.get();
+}
+
 struct Outcome {
     CURLcode code = CURLE_OK;
     QString curlMessage;
@@ -129,6 +150,8 @@ Outcome transfer(const QString &url, const HttpOptions &options, const HttpSink 
     curl_easy_setopt(c, CURLOPT_URL, address.constData());
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorText);
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    if (CURLSH *share = threadShare())
+        curl_easy_setopt(c, CURLOPT_SHARE, share);
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, options.connectTimeoutSeconds);
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, options.stallTimeoutSeconds);
