@@ -1,3 +1,4 @@
+#include "testfiles.h"
 #include "browser.h"
 #include "error.h"
 #include "portalserver.h"
@@ -37,19 +38,6 @@ const struct {
                   "document.addEventListener('click', function () { ++clicks; });"
                   "</script></body></html>"},
 };
-
-QVariant evaluate(QWebEngineView *view, const QString &script)
-{
-    QVariant result;
-    bool done = false;
-    view->page()->runJavaScript(script, [&](const QVariant &value) {
-        result = value;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, kLoadTimeout))
-        qWarning("no answer to %s", qPrintable(script));
-    return result;
-}
 
 bool loadAndWait(BrowserView &view, const QString &address)
 {

@@ -1,4 +1,5 @@
 // The helper that installs a staged new updater, end to end and by its rule.
+#include "testfiles.h"
 #include "error.h"
 #include "gbk.h"
 #include "prepare.h"
@@ -8,19 +9,6 @@
 #include <QtTest>
 
 namespace {
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(data);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QByteArray updateInfor(const QString &updaterName)
 {

@@ -1,5 +1,6 @@
 // Pop-ups of the portal view end in hidden sinks, and the page's context menu
 // is the program's own: driven with real pages from a loopback portal.
+#include "testfiles.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/form2.h"
 #include "mainwindow/p.h"
@@ -18,14 +19,6 @@ namespace
 {
 
 constexpr int kLoadTimeout = 20000;
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(data);
-}
 
 // A page that takes mouse input everywhere and counts left clicks.
 QByteArray page(const QByteArray &title, const QByteArray &script = {})
@@ -47,19 +40,6 @@ QList<Form2 *> sinks()
             found << sink;
     }
     return found;
-}
-
-QVariant evaluate(QWebEngineView *view, const QString &script)
-{
-    QVariant result;
-    bool done = false;
-    view->page()->runJavaScript(script, [&](const QVariant &value) {
-        result = value;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, kLoadTimeout))
-        qWarning("no answer to %s", qPrintable(script));
-    return result;
 }
 
 // Counts every window that is shown, however briefly.

@@ -1,4 +1,5 @@
 // The start-up sequence and Form1's load, against a loopback portal.
+#include "testfiles.h"
 #include "error.h"
 #include "gbk.h"
 #include "mainwindow/form1.h"
@@ -12,20 +13,6 @@
 #include <QtTest>
 
 namespace {
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(data);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QByteArray crlfLines(const QStringList &lines)
 {

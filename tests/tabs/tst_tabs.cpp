@@ -1,5 +1,6 @@
 // The tab row: which pictures the tabs show after hovers, presses and clicks,
 // and where the captions take the portal view, online and offline.
+#include "testfiles.h"
 #include "mainwindow/form1.h"
 #include "portalserver.h"
 #include "startup/general.h"
@@ -15,14 +16,6 @@ namespace
 constexpr int kLoadTimeout = 20000;
 
 const char *const kChannels[] = {"", "video/", "demand/", "live/", "app/", "guestbook/"};
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(data);
-}
 
 bool samePicture(const QPixmap &a, const QPixmap &b)
 {

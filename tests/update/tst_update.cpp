@@ -1,3 +1,4 @@
+#include "testfiles.h"
 #include "conversions.h"
 #include "error.h"
 #include "frmupdate.h"
@@ -37,19 +38,6 @@ int modeOf(const QString &path)
 void setMode(const QString &path, int mode)
 {
     fs::permissions(QFileInfo(path).filesystemFilePath(), static_cast<fs::perms>(mode));
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 QByteArray crlf(const QStringList &lines)
