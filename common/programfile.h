@@ -2,15 +2,21 @@
 
 #include <QString>
 
-// The full path of one of the product's programs in a folder ("player",
-// "update", "check"; with ".exe" on Windows).
-inline QString programFile(const QString &folder, const QString &name)
+// A program's file name on this system: "player", or "player.exe" on Windows.
+inline QString executableName(const QString &base)
 {
 #ifdef Q_OS_WIN
-    return folder + QLatin1Char('\\') + name + QStringLiteral(".exe");
+    return base + QStringLiteral(".exe");
 #else
-    return folder + QLatin1Char('/') + name;
+    return base;
 #endif
+}
+
+// The full path of one of the product's programs ("player", "update",
+// "check") in a folder.
+inline QString programFile(const QString &folder, const QString &name)
+{
+    return folder + QLatin1Char('/') + executableName(name);
 }
 
 // A name that can only mean a file directly inside a folder: not empty, not

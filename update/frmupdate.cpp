@@ -2,6 +2,7 @@
 
 #include "conversions.h"
 #include "installer.h"
+#include "programfile.h"
 #include "settings.h"
 #include "updatesequence.h"
 #include "versioninfo.h"
@@ -138,7 +139,7 @@ void frmUpdate::succeed()
     m_seams.message(this, QStringLiteral("更新完毕,谢谢您的支持!"), QStringLiteral("在线更新"),
                     QMessageBox::Information, QMessageBox::Ok);
     hide();
-    m_seams.startProgram(m_seams.installFolder + u'/' + executableName(QStringLiteral("player")));
+    m_seams.startProgram(programFile(m_seams.installFolder, QStringLiteral("player")));
     m_seams.endProcess();
 }
 

@@ -1,6 +1,7 @@
 #include "installer.h"
 
 #include "error.h"
+#include "programfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,15 +40,6 @@ fs::perms withExecute(fs::perms p)
     return p;
 }
 } // namespace
-
-QString executableName(const QString &base)
-{
-#ifdef Q_OS_WIN
-    return base + QStringLiteral(".exe");
-#else
-    return base;
-#endif
-}
 
 bool isSafeFileName(const QString &name)
 {

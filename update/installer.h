@@ -7,9 +7,6 @@
 #include <QStringList>
 #include <vector>
 
-// A program's file name on this system: "player", or "player.exe" on Windows.
-QString executableName(const QString &base);
-
 // A published name may only reach into the install folder: not empty, not
 // absolute, no drive letter, no ".." component, and naming a file rather
 // than a folder. Both "/" and "\" count as separators, since the names are
