@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Two real players: the second says the program is running and ends after
 # its message; the first keeps running. A lock left by a crashed player does
-# not block the next start.
+# not block the next start. The frameless window minimises through the window
+# manager, and its close (Alt+F4) ends the program.
 bin=$1
 . "$(dirname "$0")/xsession.sh"
 
@@ -38,4 +39,13 @@ third=$!
 pids+=($third)
 wait_for 60 xdotool search --onlyvisible --name '^Veltaro5\.0$' || { echo "start after a crash refused"; cat "$work/third.log"; exit 1; }
 kill -0 "$third" || { echo "player after a crash ended"; exit 1; }
-echo "2 passed, 0 failed"
+
+window=$(xdotool search --onlyvisible --name '^Veltaro5\.0$' | head -n 1)
+xdotool windowminimize --sync "$window" || { echo "window did not minimise"; exit 1; }
+xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_HIDDEN || { echo "window not iconified"; exit 1; }
+xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowmap --sync "$window"
+wait_for 10 xdotool search --onlyvisible --name '^Veltaro5\.0$' || { echo "window did not come back"; exit 1; }
+xdotool windowactivate --sync "$window" 2>/dev/null || true
+xdotool key --clearmodifiers alt+F4
+wait_for 20 bash -c "! kill -0 $third" || { echo "Alt+F4 did not end the player"; exit 1; }
+echo "4 passed, 0 failed"
