@@ -1,0 +1,111 @@
+#!/usr/bin/env python3
+"""One start of a browser program, timed from the server's access log.
+
+    startup-probe.py ACCESS_LOG SETTLE_SECONDS TIMEOUT_SECONDS -- COMMAND...
+
+Starts COMMAND, samples the total PSS of every process it starts (helpers
+that detach are kept in the tree: this process is their subreaper) every
+~100 ms, waits for the page's load report in the access log and keeps
+sampling SETTLE_SECONDS after it, then ends the tree. Prints one line:
+"<ms from launch to the load report> <peak PSS in KB>".
+"""
+import ctypes
+import os
+import signal
+import subprocess
+import sys
+import time
+
+PR_SET_CHILD_SUBREAPER = 36
+LOADED = " /kinotray/ping/loaded"
+
+
+def descendants(root):
+    children = {}
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/stat") as f:
+                stat = f.read()
+        except OSError:
+            continue
+        # The name in parentheses may hold spaces; the parent follows it.
+        ppid = int(stat[stat.rindex(")") + 2:].split()[1])
+        children.setdefault(ppid, []).append(int(entry))
+    found, todo = [], [root]
+    while todo:
+        for child in children.get(todo.pop(), []):
+            found.append(child)
+            todo.append(child)
+    return found
+
+
+def pss_kb(pids):
+    total = 0
+    for pid in pids:
+        try:
+            with open(f"/proc/{pid}/smaps_rollup") as f:
+                for line in f:
+                    if line.startswith("Pss:"):
+                        total += int(line.split()[1])
+                        break
+        except OSError:
+            pass
+    return total
+
+
+def load_report(log, since_ms):
+    try:
+        with open(log) as f:
+            for line in f:
+                if LOADED in line:
+                    stamp = int(line.split()[0])
+                    if stamp >= since_ms:
+                        return stamp
+    except (OSError, ValueError):
+        pass
+    return None
+
+
+def main():
+    log, settle, timeout = sys.argv[1], float(sys.argv[2]), float(sys.argv[3])
+    command = sys.argv[sys.argv.index("--") + 1:]
+    libc = ctypes.CDLL(None, use_errno=True)
+    libc.prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0)
+    me = os.getpid()
+
+    launched = int(time.time() * 1000)
+    proc = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    peak, loaded, deadline = 0, None, time.time() + timeout
+    while time.time() < deadline:
+        peak = max(peak, pss_kb(descendants(me)))
+        if loaded is None:
+            loaded = load_report(log, launched)
+            if loaded is not None:
+                deadline = time.time() + settle
+        time.sleep(0.1)
+
+    for sig in (signal.SIGTERM, signal.SIGKILL):
+        for pid in descendants(me):
+            try:
+                os.kill(pid, sig)
+            except OSError:
+                pass
+        time.sleep(0.5)
+    proc.wait()
+    while True:  # reap what detached and came back to us
+        try:
+            if os.waitpid(-1, os.WNOHANG) == (0, 0):
+                break
+        except ChildProcessError:
+            break
+    if loaded is None:
+        print("timeout", peak)
+        return 1
+    print(loaded - launched, peak)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
