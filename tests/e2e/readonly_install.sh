@@ -13,12 +13,9 @@ prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" > "$work/install.log"
 install=$prefix/opt/veltaro
 
-"$build/bin/portal-server" --root "$(dirname "$0")/../../demo/portal" --port 0 --log "$work/access.log" \
-    > "$work/server.out" &
-pids+=($!)
-wait_for 10 grep -q listening "$work/server.out" || { echo "portal-server did not start"; exit 1; }
+. "$(dirname "$0")/../../tools/portal.sh"
+start_portal "$build/bin/portal-server" "$(dirname "$0")/../../demo/portal" "$work/access.log"
 chmod 644 "$work/access.log"
-base=$(sed -n 's/^listening on \(http[^ ]*\)$/\1/p' "$work/server.out")
 printf '[App Ver]\r\n5.0\r\n[Update Ver]\r\n2.0\r\n[Update Url]\r\n%s\r\n' "${base}kinotray/update" \
     > "$install/ClientInfor.inf"
 export VELTARO_UPDATE_CHECK=always VELTARO_PORTAL_ROOT="${base}kinotray/"

@@ -4,11 +4,8 @@
 bin=$1
 . "$(dirname "$0")/xsession.sh"
 
-"$bin/portal-server" --root "$(dirname "$0")/../../demo/portal" --port 0 --log "$work/access.log" \
-    > "$work/server.out" &
-pids+=($!)
-wait_for 10 grep -q listening "$work/server.out" || { echo "portal-server did not start"; exit 1; }
-base=$(sed -n 's/^listening on \(http[^ ]*\)$/\1/p' "$work/server.out")
+. "$(dirname "$0")/../../tools/portal.sh"
+start_portal "$bin/portal-server" "$(dirname "$0")/../../demo/portal" "$work/access.log"
 for path in / adv/banner.html adv/pop_ads.html marquee/Notice.txt marquee/Sponsor.txt; do
     curl -sf "${base}__control?path=/kinotray/$path&delay=600000" > /dev/null \
         || { echo "could not hold back $path"; exit 1; }
