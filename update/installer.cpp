@@ -97,13 +97,17 @@ StagedInstall::Entry &StagedInstall::entryFor(const QString &name)
             return e;
 
     // A folder part must exist already and must not lead outside the
-    // install folder through a link.
+    // install folder through a link. A plain name lies in the install folder
+    // itself, which the constructor has resolved; most names are plain, and
+    // resolving costs a system call per level of the path.
     const QFileInfo info(target);
-    const QString parent = QFileInfo(info.absolutePath()).canonicalFilePath();
-    if (parent.isEmpty())
-        throw Error(QStringLiteral("no folder for %1").arg(name));
-    if (parent != m_canonicalFolder && !parent.startsWith(m_canonicalFolder + u'/'))
-        throw Error(QStringLiteral("%1 lies outside the install folder").arg(name));
+    if (name.contains(u'/') || name.contains(u'\\')) {
+        const QString parent = QFileInfo(info.absolutePath()).canonicalFilePath();
+        if (parent.isEmpty())
+            throw Error(QStringLiteral("no folder for %1").arg(name));
+        if (parent != m_canonicalFolder && !parent.startsWith(m_canonicalFolder + u'/'))
+            throw Error(QStringLiteral("%1 lies outside the install folder").arg(name));
+    }
 
     const QString temporary = info.absolutePath() + QStringLiteral("/.") + info.fileName() +
                               QStringLiteral(".veltaro-new");
@@ -143,9 +147,10 @@ void StagedInstall::commit()
             throw Error(QStringLiteral("%1 is a folder").arg(e.target));
         fs::perms mode = status.permissions();
         if (!fs::exists(status)) {
-            mode = fs::status(fsPath(e.temporary), ec).permissions();
-            if (isProgramName(e.name))
-                mode = withExecute(mode);
+            // A new file keeps the default mode it was created with.
+            if (!isProgramName(e.name))
+                continue;
+            mode = withExecute(fs::status(fsPath(e.temporary), ec).permissions());
         }
         fs::permissions(fsPath(e.temporary), mode, fs::perm_options::replace, ec);
         if (ec)

@@ -8,6 +8,21 @@
 #include <QElapsedTimer>
 #include <memory>
 
+void installFiles(const QString &installFolder, const QString &updateUrl, const QStringList &names,
+                  const HttpOptions &options, const UpdateView &view)
+{
+    const int n = static_cast<int>(names.size());
+    StagedInstall install(installFolder);
+    for (int k = 1; k <= n; ++k) {
+        if (view.fileStarting)
+            view.fileStarting(k, n);
+        install.stage(names[k - 1], updateUrl + u'/' + names[k - 1], options, view.waiting);
+        if (view.fileArrived)
+            view.fileArrived(k, n);
+    }
+    install.commit();
+}
+
 void runUpdate(const QString &installFolder, const QString &stagingFolder,
                const HttpOptions &options, const UpdateView &view)
 {
@@ -17,16 +32,7 @@ void runUpdate(const QString &installFolder, const QString &stagingFolder,
     const QStringList names = publishedFileNames(published, n);
     if (view.started)
         view.started(n);
-
-    StagedInstall install(installFolder);
-    for (int k = 1; k <= names.size(); ++k) {
-        if (view.fileStarting)
-            view.fileStarting(k, n);
-        install.stage(names[k - 1], client[5] + u'/' + names[k - 1], options, view.waiting);
-        if (view.fileArrived)
-            view.fileArrived(k, n);
-    }
-    install.commit();
+    installFiles(installFolder, client[5], names, options, view);
     updateClientInfor(installFolder, published[1], published[3], published[7]);
 }
 

@@ -3,6 +3,7 @@
 #include "http.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 // What the window shows while the update runs; every member may be empty.
@@ -16,6 +17,13 @@ struct UpdateView {
     // Called during each transfer.
     HttpProgress waiting;
 };
+
+// Fetches updateUrl + "/" + name for every name into the install folder and
+// moves them all into place once every one has arrived; k and n of the view
+// count the names. A failure before the move leaves the installed files as
+// they were and removes what was fetched.
+void installFiles(const QString &installFolder, const QString &updateUrl, const QStringList &names,
+                  const HttpOptions &options, const UpdateView &view);
 
 // The update without its window: reads ClientInfor.inf and the staged
 // UpdateInfor.inf (which removes the staged copy), fetches every published

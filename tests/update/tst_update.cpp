@@ -1,10 +1,10 @@
-#include "testfiles.h"
 #include "conversions.h"
 #include "error.h"
 #include "frmupdate.h"
 #include "installer.h"
 #include "portalserver.h"
 #include "settings.h"
+#include "testfiles.h"
 #include "versioninfo.h"
 
 #include <QDirIterator>
@@ -495,6 +495,8 @@ void tst_update::faultsLeaveTheInstallationAlone_data()
         << "3" << QStringList{"b.dat", "c.dat", "a.dat/inner"} << "" << true;
     QTest::newRow("a name that is an installed folder")
         << "2" << QStringList{"a.dat", "plugins"} << "folder" << true;
+    QTest::newRow("folder part linked outside the install folder")
+        << "2" << QStringList{"a.dat", "linked/d.dat"} << "linked" << true;
     QTest::newRow("folder part missing")
         << "2" << QStringList{"a.dat", "nowhere/x.dat"} << "" << true;
     QTest::newRow("12 with 10 names")
@@ -530,6 +532,14 @@ void tst_update::faultsLeaveTheInstallationAlone()
         QVERIFY(inst.server.setClose(QStringLiteral("files/b.dat")));
     if (fault == u"stall")
         QVERIFY(inst.server.setDelay(QStringLiteral("files/b.dat"), 5000));
+    if (fault == u"linked") {
+        // Published too, so only the install folder's own check can stop it.
+        QDir(inst.root.path()).mkdir(QStringLiteral("outside"));
+        QVERIFY(
+            QFile::link(QStringLiteral("../outside"), inst.folder() + QStringLiteral("/linked")));
+        QDir(inst.published.path()).mkpath(QStringLiteral("files/linked"));
+        inst.publish(QStringLiteral("linked/d.dat"), "written through a link");
+    }
     if (fault == u"folder") {
         QDir(inst.folder()).mkdir(QStringLiteral("plugins"));
         inst.publish(QStringLiteral("plugins"), "a file where a folder is installed");
