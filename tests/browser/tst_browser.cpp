@@ -1,3 +1,4 @@
+#include "pagescript.h"
 #include "testfiles.h"
 #include "browser.h"
 #include "error.h"

@@ -1,5 +1,6 @@
 // Pop-ups of the portal view end in hidden sinks, and the page's context menu
 // is the program's own: driven with real pages from a loopback portal.
+#include "pagescript.h"
 #include "testfiles.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/form2.h"

@@ -3,8 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 #include <QtTest>
 
 // Writes data to path, creating its folder; a failure fails the test.
@@ -21,18 +19,4 @@ inline QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Runs script in the view's page and waits for its value.
-inline QVariant evaluate(QWebEngineView *view, const QString &script, int timeoutMs = 20000)
-{
-    QVariant result;
-    bool done = false;
-    view->page()->runJavaScript(script, [&](const QVariant &value) {
-        result = value;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, timeoutMs))
-        qWarning("no answer to %s", qPrintable(script));
-    return result;
 }
