@@ -4,6 +4,7 @@
 #include "gbk.h"
 
 #include <QList>
+#include <QUrl>
 #include <curl/curl.h>
 #include <exception>
 #include <memory>
@@ -153,12 +154,17 @@ Outcome transfer(const QString &url, const HttpOptions &options, const HttpSink 
     if (CURLSH *share = threadShare())
         curl_easy_setopt(c, CURLOPT_SHARE, share);
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, options.connectTimeoutSeconds);
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, options.lowSpeedBytesPerSecond);
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, options.stallTimeoutSeconds);
     // The largest receive buffer curl takes: a large download then costs a
     // few thousand wake-ups instead of tens of thousands, which keeps it as
     // fast as the curl tool on a busy machine.
     curl_easy_setopt(c, CURLOPT_BUFFERSIZE, 512L * 1024);
+    // Only the web's own protocols, and a redirect never leaves https for
+    // plain http, where anyone on the way could answer instead.
+    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR,
+                     address.startsWith("https:") ? "https" : "http,https");
     curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(c, CURLOPT_MAXREDIRS, options.maxRedirects);
     curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, onHeader);
@@ -194,12 +200,36 @@ void fetchChecked(const QString &url, const HttpSink &sink, const HttpOptions &o
 
 } // namespace
 
+QString urlForName(const QString &base, const QString &name)
+{
+    QString url = base;
+    for (const QString &segment : QString(name).replace(u'\\', u'/').split(u'/'))
+        url += u'/' + QString::fromLatin1(QUrl::toPercentEncoding(segment));
+    return url;
+}
+
 QByteArray fetchBytes(const QString &url, const HttpOptions &options)
 {
     QByteArray body;
     fetchChecked(
         url, [&body](const char *data, std::size_t size) { body.append(data, qsizetype(size)); },
         options, {});
+    return body;
+}
+
+std::optional<QByteArray> fetchBytesIfPublished(const QString &url, const HttpOptions &options)
+{
+    QByteArray body;
+    const Outcome outcome = transfer(
+        url, options,
+        [&body](const char *data, std::size_t size) { body.append(data, qsizetype(size)); }, {},
+        false);
+    if (outcome.code == CURLE_OK && (outcome.status == 404 || outcome.status == 410))
+        return std::nullopt;
+    if (outcome.code == CURLE_OK && !is2xx(outcome.status))
+        throw Error(failure(url, QStringLiteral("HTTP status %1").arg(outcome.status)));
+    if (outcome.code != CURLE_OK)
+        throw Error(failure(url, outcome.curlMessage));
     return body;
 }
 

@@ -3,14 +3,18 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <optional>
 
 // Blocking HTTP on the calling thread (libcurl). One transfer routine serves
 // every caller; what differs is where the bytes go and how failures count.
 
 struct HttpOptions {
     long connectTimeoutSeconds = 10;
-    // The transfer fails when no byte arrives for this long.
+    // The transfer fails when it averages under lowSpeedBytesPerSecond for
+    // this long, so a server that drips a few bytes a second cannot hold a
+    // window open for days.
     long stallTimeoutSeconds = 60;
+    long lowSpeedBytesPerSecond = 1024;
     long maxRedirects = 5;
 };
 
@@ -26,6 +30,10 @@ using HttpProgress = std::function<void()>;
 // taken for a file.
 QByteArray fetchBytes(const QString &url, const HttpOptions &options = {});
 
+// Fetch as bytes for a file that may not be published: none when the server
+// answers 404 or 410, otherwise as fetchBytes.
+std::optional<QByteArray> fetchBytesIfPublished(const QString &url, const HttpOptions &options = {});
+
 // The same checks as fetchBytes, with the body handed to sink as it arrives
 // (memory stays flat whatever the size).
 void fetchToSink(const QString &url, const HttpSink &sink, const HttpOptions &options = {},
@@ -36,11 +44,20 @@ void fetchToSink(const QString &url, const HttpSink &sink, const HttpOptions &op
 // gives the empty string.
 QString fetchText(const QString &url, const HttpOptions &options = {});
 
+// The address of a published file: base, "/", and name with each path
+// segment percent-encoded (a backslash separates segments too), so "a#b"
+// fetches "a%23b", never "a".
+QString urlForName(const QString &base, const QString &name);
+
 // The download control a window carries (inetOLUpdate): fetch as bytes with
 // the control's own settings.
 class DownloadControl
 {
 public:
     QByteArray openUrl(const QString &url) const { return fetchBytes(url, options); }
+    std::optional<QByteArray> openUrlIfPublished(const QString &url) const
+    {
+        return fetchBytesIfPublished(url, options);
+    }
     HttpOptions options;
 };

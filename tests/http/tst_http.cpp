@@ -85,6 +85,8 @@ private slots:
     void stallEndsTransfer();
     void redirects_data();
     void redirects();
+    void namesArePercentEncoded_data();
+    void namesArePercentEncoded();
     void callbackExceptionAbortsTransfer_data();
     void callbackExceptionAbortsTransfer();
     void progressIsReported();
@@ -269,6 +271,9 @@ void tst_Http::redirects_data()
         << "/target.txt" << QByteArray("you got here") << QStringList{"/hop", "/target.txt"};
     QTest::newRow("loop beyond the limit")
         << "hop" << QByteArray() << QStringList{"/hop", "/hop", "/hop"};
+    QTest::newRow("to a local file") << "file:///etc/hostname" << QByteArray() << QStringList{"/hop"};
+    QTest::newRow("to another protocol")
+        << "ftp://127.0.0.1:9/target.txt" << QByteArray() << QStringList{"/hop"};
 }
 
 void tst_Http::redirects()
@@ -276,7 +281,9 @@ void tst_Http::redirects()
     QFETCH(QString, location);
     QFETCH(QByteArray, expected);
     QFETCH(QStringList, requests);
-    const QString target = location.startsWith(u'/') ? location : m_server->url(location);
+    const QString target = location.startsWith(u'/') || location.contains(u"://")
+                               ? location
+                               : m_server->url(location);
     QVERIFY(m_server->setRedirect(QStringLiteral("hop"), target));
     HttpOptions options;
     options.maxRedirects = 2;
@@ -289,6 +296,29 @@ void tst_Http::redirects()
     QCOMPARE(m_server->requests(), requests);
     if (expected.isEmpty())
         QVERIFY(!errorOf([&] { fetchText(url, options); }).isNull());
+}
+
+void tst_Http::namesArePercentEncoded_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("stored");
+
+    QTest::newRow("hash") << "a#b" << "a#b";
+    QTest::newRow("blank") << "a b" << "a b";
+    QTest::newRow("question mark") << "a?b" << "a?b";
+    QTest::newRow("percent") << "100%" << "100%";
+    QTest::newRow("Chinese") << "新版.txt" << "新版.txt";
+    QTest::newRow("backslash separates folders") << "sub\\x y.txt" << "sub/x y.txt";
+}
+
+void tst_Http::namesArePercentEncoded()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, stored);
+    writeFile(stored, stored.toUtf8());
+    writeFile(QStringLiteral("a"), "only the part before # or ?");
+    QCOMPARE(fetchBytes(urlForName(m_server->url(QStringLiteral("")).chopped(1), name)),
+             stored.toUtf8());
 }
 
 void tst_Http::callbackExceptionAbortsTransfer_data()

@@ -109,6 +109,7 @@ public:
     bool setDelay(const QString &path, int ms) { return control(path, "delay", ms); }
     bool setClose(const QString &path) { return control(path, "close", 1); }
     bool setDropAfter(const QString &path, qint64 bytes) { return control(path, "drop", bytes); }
+    bool setUnsized(const QString &path) { return control(path, "unsized", 1); }
     bool setRedirect(const QString &path, const QString &location)
     {
         return control(path, "redirect", location);

@@ -129,10 +129,33 @@ void closeClientConnection(const httplib::Request &req)
     }
 }
 
+// The body in chunks without a length; with dropAfter >= 0 it ends, cleanly,
+// after that many bytes, as a proxy that lost the rest of a file would end it.
+void serveUnsized(httplib::Response &res, const fs::path &file, long long dropAfter)
+{
+    auto in = std::make_shared<std::ifstream>(file, std::ios::binary);
+    const auto limit = dropAfter >= 0 ? static_cast<std::size_t>(dropAfter)
+                                      : static_cast<std::size_t>(fs::file_size(file));
+    res.set_chunked_content_provider(
+        contentTypeFor(file), [in, limit](std::size_t offset, httplib::DataSink &sink) {
+            char buffer[64 * 1024];
+            const std::size_t length = std::min(limit - std::min(limit, offset), sizeof buffer);
+            in->seekg(static_cast<std::streamoff>(offset));
+            in->read(buffer, static_cast<std::streamsize>(length));
+            if (in->gcount() <= 0) {
+                sink.done();
+                return true;
+            }
+            return sink.write(buffer, static_cast<std::size_t>(in->gcount()));
+        });
+}
+
 // Streams the file in pieces so that a file of any size is served with flat
 // memory; dropAfter >= 0 breaks the body off after that many bytes.
-void serveFile(httplib::Response &res, const fs::path &file, long long dropAfter)
+void serveFile(httplib::Response &res, const fs::path &file, long long dropAfter, bool unsized)
 {
+    if (unsized)
+        return serveUnsized(res, file, dropAfter);
     auto in = std::make_shared<std::ifstream>(file, std::ios::binary);
     const auto size = static_cast<std::size_t>(fs::file_size(file));
     res.set_content_provider(
@@ -198,7 +221,7 @@ public:
         else if (needsSlash)
             res.set_header("Location", req.path + "/");
         if (found && !needsSlash)
-            serveFile(res, target, rule.dropAfter);
+            serveFile(res, target, rule.dropAfter, rule.unsized);
         else
             res.set_content(std::to_string(status) + "\n", "text/plain");
     }

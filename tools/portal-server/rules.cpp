@@ -50,6 +50,8 @@ std::optional<std::string> RuleBook::apply(const std::multimap<std::string, std:
             rule.delayMs = static_cast<int>(*n);
         else if (key == "close")
             rule.close = *n != 0;
+        else if (key == "unsized")
+            rule.unsized = *n != 0;
         else if (key == "drop")
             rule.dropAfter = *n;
         else

@@ -11,6 +11,7 @@ struct Rule {
     int delayMs = 0;          // wait this long before answering
     bool close = false;       // close the connection without any answer
     long long dropAfter = -1; // announce the full length, then stop after this many body bytes
+    bool unsized = false;     // send the body in chunks, no length; with dropAfter, end it cleanly there
     std::string redirect;     // answer 302 with this Location
 };
 
