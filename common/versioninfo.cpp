@@ -2,19 +2,12 @@
 
 #include "error.h"
 #include "gbk.h"
+#include "safefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
-#include <filesystem>
-#include <system_error>
 
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace
 {
@@ -59,9 +52,15 @@ void removeFile(const QString &path)
 }
 
 // A plain rmdir on purpose: whatever else lies in the folder was not put there
-// by us, so it is not ours to delete.
+// by us, so it is not ours to delete. Our own working files, left by a run
+// that was killed while it wrote, are ours, and never block it.
 void removeFolder(const QString &path)
 {
+    try {
+        FolderHandle(path).removeWorkingFiles();
+    } catch (const Error &) {
+        // No folder to open: rmdir below says what is wrong.
+    }
     if (QDir().rmdir(path))
         return;
     const QDir folder(path);
@@ -79,15 +78,6 @@ void createFolder(const QString &path)
         throw Error(QStringLiteral("Cannot create the folder %1").arg(parent));
     if (!QDir().mkdir(path))
         throw Error(QStringLiteral("Cannot create the folder %1").arg(path));
-}
-
-bool syncToDisk(QFile &file)
-{
-#ifdef Q_OS_WIN
-    return _commit(file.handle()) == 0;
-#else
-    return ::fsync(file.handle()) == 0;
-#endif
 }
 
 QString stagedFile(const QString &stagingFolder)
@@ -148,10 +138,13 @@ UpdateLines downloadUpdateInfor(const QString &updateUrl, const QString &staging
     return readFileLines<21>(staged);
 }
 
-UpdateLines getUpdateInfor(const QString &stagingFolder)
+UpdateLines getUpdateInfor(const QString &stagingFolder, QByteArray *bytes)
 {
     const QString staged = stagedFile(stagingFolder);
-    const UpdateLines lines = readFileLines<21>(staged);
+    const QByteArray read = readFile(staged);
+    const UpdateLines lines = toArray<21>(splitLines(fromGbk(read)), staged);
+    if (bytes)
+        *bytes = read;
     removeFile(staged);
     removeFolder(stagingFolder);
     return lines;
@@ -163,8 +156,8 @@ void discardStagedUpdateInfor(const QString &stagingFolder)
     removeFolder(stagingFolder);
 }
 
-void updateClientInfor(const QString &installFolder, const QString &strVersion,
-                       const QString &strUpdateVer, const QString &strWebPath)
+QByteArray clientInforBytes(const QString &strVersion, const QString &strUpdateVer,
+                            const QString &strWebPath)
 {
     const QString lines[] = {QStringLiteral("[App Ver]"),    strVersion,
                              QStringLiteral("[Update Ver]"), strUpdateVer,
@@ -172,7 +165,14 @@ void updateClientInfor(const QString &installFolder, const QString &strVersion,
     QString text;
     for (const QString &line : lines)
         text += line + QLatin1String("\r\n");
-    writeFileAtomically(installFolder + QLatin1Char('/') + clientFileName, toGbk(text));
+    return toGbk(text);
+}
+
+void updateClientInfor(const QString &installFolder, const QString &strVersion,
+                       const QString &strUpdateVer, const QString &strWebPath)
+{
+    writeFileAtomically(installFolder + QLatin1Char('/') + clientFileName,
+                        clientInforBytes(strVersion, strUpdateVer, strWebPath));
 }
 
 bool newerThan(const QString &installed, const QString &published)
@@ -195,40 +195,20 @@ QString stagingFolder()
     return QDir::cleanPath(cache + QStringLiteral("/kinotray"));
 }
 
-void writeFileAtomically(const QString &path, const QByteArray &data)
+void writeFileAtomically(const QString &path, const QByteArray &data, int mode)
 {
-    const QFileInfo target(path);
-    const QString temporaryPath =
-        QStringLiteral("%1.%2.tmp")
-            .arg(path)
-            .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-
-    QFile temporary(temporaryPath);
-    if (!temporary.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        throw Error(
-            QStringLiteral("Cannot create %1: %2").arg(temporaryPath, temporary.errorString()));
-
-    // Whatever went wrong, the temporary goes and the old file stays as it was.
-    const auto fail = [&](const QString &what, const QString &reason) {
-        temporary.close();
-        QFile::remove(temporaryPath);
-        throw Error(QStringLiteral("%1 %2: %3").arg(what, path, reason));
-    };
-
-    if (temporary.write(data) != data.size() || !temporary.flush())
-        fail(QStringLiteral("Cannot write"), temporary.errorString());
-    if (!syncToDisk(temporary))
-        fail(QStringLiteral("Cannot flush to disk"), qt_error_string());
-    if (target.exists() && !temporary.setPermissions(target.permissions()))
-        fail(QStringLiteral("Cannot keep the permissions of"), temporary.errorString());
-    temporary.close();
-    if (temporary.error() != QFileDevice::NoError)
-        fail(QStringLiteral("Cannot write"), temporary.errorString());
-
-    // rename replaces the old file in one step, even when it exists.
-    std::error_code error;
-    std::filesystem::rename(QFileInfo(temporaryPath).filesystemAbsoluteFilePath(),
-                            target.filesystemAbsoluteFilePath(), error);
-    if (error)
-        fail(QStringLiteral("Cannot replace"), QString::fromStdString(error.message()));
+    try {
+        const FolderHandle folder(folderOf(path));
+        const QString name = fileNameOf(path);
+        const int current = regularFileMode(folder, name);
+        WorkingFile file(folder);
+        file.write(data);
+        if (mode >= 0 || current >= 0)
+            file.setMode(mode_t(mode >= 0 ? mode : current));
+        file.sync();
+        file.renameTo(folder, name);
+        folder.sync();
+    } catch (const Error &error) {
+        throw Error(QStringLiteral("Cannot write %1: %2").arg(path, error.message()));
+    }
 }

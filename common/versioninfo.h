@@ -37,15 +37,19 @@ UpdateLines downloadUpdateInfor(const QString &updateUrl, const QString &staging
 
 // Reads the staged UpdateInfor.inf, deletes it, removes the staging folder
 // (an Error when the folder is not empty; the lines read are lost then).
-UpdateLines getUpdateInfor(const QString &stagingFolder);
+// The bytes read are handed back through bytes when it is given.
+UpdateLines getUpdateInfor(const QString &stagingFolder, QByteArray *bytes = nullptr);
 
 // Deletes the staged UpdateInfor.inf (an Error when missing), then removes the
 // staging folder (an Error when not empty).
 void discardStagedUpdateInfor(const QString &stagingFolder);
 
-// Rewrites installFolder/ClientInfor.inf with six CR LF lines. The new text
+// Rewrites installFolder/ClientInfor.inf with six CR LF lines (clientInforBytes
+// makes them; an Error when a value cannot be written in GBK). The new text
 // goes to a temporary sibling that is renamed over the old file, so a failed
 // write leaves the old file whole.
+QByteArray clientInforBytes(const QString &strVersion, const QString &strUpdateVer,
+                            const QString &strWebPath);
 void updateClientInfor(const QString &installFolder, const QString &strVersion,
                        const QString &strUpdateVer, const QString &strWebPath);
 
@@ -61,6 +65,8 @@ QString stagingFolderForWindowsPath(const QString &installFolder);
 // (default ~/.cache). The path only; nothing is created here.
 QString stagingFolder();
 
-// Writes data to path through a temporary sibling and a rename, so a crash or
-// a full disk never leaves a half-written file where a whole one stood.
-void writeFileAtomically(const QString &path, const QByteArray &data);
+// Writes data to path through a working file beside it, flushed and renamed
+// over it, so a crash or a full disk never leaves a half-written file where a
+// whole one stood. The file gets mode when one is given, else keeps the mode
+// of the file it replaces.
+void writeFileAtomically(const QString &path, const QByteArray &data, int mode = -1);

@@ -75,6 +75,8 @@ class TestVersionInfo : public QObject
     Q_OBJECT
 
 private slots:
+    void gbk_data();
+    void gbk();
     void splitLines_data();
     void splitLines();
     void lineCountLimit_data();
@@ -100,6 +102,26 @@ private slots:
     void takeStaged_data();
     void takeStaged();
 };
+
+void TestVersionInfo::gbk_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("two characters") << QByteArray("\xc4\xe3\xba\xc3") << QStringLiteral("你好");
+    QTest::newRow("last character cut off") << QByteArray("\xc4\xe3\xc4") << QStringLiteral("你\ufffd");
+    QTest::newRow("a lead byte alone") << QByteArray("\xc4") << QStringLiteral("\ufffd");
+    QTest::newRow("Latin after a character") << QByteArray("\xc4\xe3" "a") << QStringLiteral("你a");
+}
+
+void TestVersionInfo::gbk()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(fromGbk(bytes), text);
+    // Nothing carries over from one text to the next.
+    QCOMPARE(fromGbk(QByteArray("a")), QStringLiteral("a"));
+}
 
 void TestVersionInfo::splitLines_data()
 {
@@ -270,6 +292,10 @@ void TestVersionInfo::failedRewriteLeavesOldFile()
     QVERIFY2(message.contains(path), qPrintable(message));
     QCOMPARE(readBytes(path), old);
     QCOMPARE(entries(dir.path()), QStringList{"ClientInfor.inf"});
+
+    // A version that GBK cannot write is an error, never an empty file.
+    QVERIFY_THROWS_EXCEPTION(Error, updateClientInfor(dir.path(), QStringLiteral("5.1 \U0001F600"), "2.0", "http://h"));
+    QCOMPARE(readBytes(path), old);
 }
 
 void TestVersionInfo::atomicWriteFailures_data()
@@ -520,6 +546,8 @@ void TestVersionInfo::takeStaged_data()
             << discard << QStringList{} << true << QStringList{"kinotray"};
         QTest::addRow("%smissing file, leftover", how)
             << discard << QStringList{"leftover"} << true << QStringList{"kinotray"};
+        QTest::addRow("%sa working file left by a killed run", how)
+            << discard << QStringList{staged, ".veltaro-tmp-0123456789abcdef"} << false << QStringList{};
     }
 }
 
