@@ -1,5 +1,6 @@
 // Installs a new updater that the client staged, then starts it.
 #include "error.h"
+#include "http.h"
 #include "platform.h"
 #include "prepare.h"
 #include "programfile.h"
@@ -11,15 +12,20 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltaro"));
-    const QString folder = platform::installFolder();
+    const Seams seams = Seams::system();
+    bool replaced = false;
     try {
-        installStagedUpdater(folder, stagingFolder());
+        installStagedUpdater(seams.installFolder, stagingFolder(), seams.updateKey,
+                             [](const QString &url) { return fetchBytesIfPublished(url); }, replaced);
     } catch (const Error &error) {
-        platform::showMessage(nullptr,
-                              QStringLiteral("无法准备更新程序，本次更新未能进行。\n%1").arg(error.message()),
-                              QStringLiteral("在线更新"), QMessageBox::Critical, QMessageBox::Ok);
+        // Only while the old updater is still in place is nothing changed.
+        const QString text = replaced
+                                 ? QStringLiteral("新的更新程序已安装，但暂存文件未能清除，本次更新未能进行。\n%1")
+                                 : QStringLiteral("无法准备更新程序，本次更新未能进行。\n%1");
+        seams.message(nullptr, text.arg(error.message()), QStringLiteral("在线更新"),
+                      QMessageBox::Critical, QMessageBox::Ok);
         return 1;
     }
-    platform::startProgram(programFile(folder, QStringLiteral("update")));
+    seams.startProgram(programFile(seams.installFolder, QStringLiteral("update")));
     return 0;
 }

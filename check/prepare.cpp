@@ -2,36 +2,56 @@
 
 #include "error.h"
 #include "programfile.h"
+#include "publishednames.h"
+#include "safefile.h"
 #include "versioninfo.h"
 
 #include <QFile>
-#include <QFileInfo>
 
-void installStagedUpdater(const QString &installFolder, const QString &stagingFolder)
+namespace
 {
-    QFile info(stagingFolder + QStringLiteral("/UpdateInfor.inf"));
-    if (!info.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("cannot read %1: %2").arg(info.fileName(), info.errorString()));
-    const UpdateLines lines = readLines<21>(info.readAll());
-    info.close();
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+    return file.readAll();
+}
+} // namespace
 
-    const QString name = lines[5];
-    if (!isPlainFileName(name))
-        throw Error(QStringLiteral("UpdateInfor.inf names the new updater \"%1\", which is not a plain file name").arg(name));
-    QFile staged(stagingFolder + QLatin1Char('/') + name);
-    if (!staged.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("cannot read %1: %2").arg(staged.fileName(), staged.errorString()));
-    const QByteArray program = staged.readAll();
-    staged.close();
+void installStagedUpdater(const QString &installFolder, const QString &stagingFolder,
+                          const std::optional<minisign::PublicKey> &key,
+                          const FetchIfPublished &fetch, bool &replaced)
+{
+    replaced = false;
+    const QByteArray info = readAll(stagingFolder + QStringLiteral("/UpdateInfor.inf"));
+    const QString name = readLines<21>(info)[5];
+    if (const QString problem = updaterNameProblem(name); !problem.isEmpty())
+        throw Error(problem);
 
-    // Copy through a temporary sibling and a rename, so the installed
-    // updater is either the old one or the new one, never half of each.
-    const QString target = programFile(installFolder, QStringLiteral("update"));
-    writeFileAtomically(target, program);
-    QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::ExeOwner
-                                      | QFileDevice::ExeUser | QFileDevice::ExeGroup
-                                      | QFileDevice::ExeOther | QFileDevice::ReadOwner
-                                      | QFileDevice::WriteOwner);
-    if (!QFile::remove(staged.fileName()))
-        throw Error(QStringLiteral("cannot remove %1").arg(staged.fileName()));
+    // The staged files are checked again here: they lay in a folder of the
+    // user's for a while, and could have been swapped.
+    const QString stagedProgram = stagingFolder + QLatin1Char('/') + name;
+    const QByteArray program = readAll(stagedProgram);
+    const UpdateTrust trust = UpdateTrust::fetch(getClientInfor(installFolder)[5], key, fetch);
+    trust.check(QStringLiteral("UpdateInfor.inf"), sha256(info));
+    trust.check(name, sha256(program));
+
+    // Written beside the installed updater, made executable on its own
+    // descriptor and renamed over it: the updater is either the old one or
+    // the new one, never half of each.
+    const FolderHandle folder(installFolder);
+    const QString updater = executableName(QStringLiteral("update"));
+    const int current = regularFileMode(folder, updater);
+    mode_t mode = current >= 0 ? mode_t(current) : 0755;
+    mode |= 0700 | ((mode & 0044) >> 2);
+    WorkingFile file(folder);
+    file.write(program);
+    file.setMode(mode);
+    file.sync();
+    file.renameTo(folder, updater);
+    replaced = true;
+    folder.sync();
+    if (!QFile::remove(stagedProgram))
+        throw Error(QStringLiteral("cannot remove %1").arg(stagedProgram));
 }

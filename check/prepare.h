@@ -1,10 +1,18 @@
 #pragma once
 
-#include <QString>
+#include "minisign.h"
+#include "updatetrust.h"
 
-// Puts the staged new updater in place: reads the name from the staged
-// UpdateInfor.inf (line 6), moves that file over installFolder's updater,
-// replacing it whole and executable. UpdateInfor.inf stays staged for the
-// updater. Raises an Error and leaves the staged files as they are when it
-// cannot.
-void installStagedUpdater(const QString &installFolder, const QString &stagingFolder);
+#include <QString>
+#include <optional>
+
+// Puts the staged new updater in place: reads its name from the staged
+// UpdateInfor.inf (line 6), checks both staged files against what the
+// installed update URL vouches for (signed with key when one is given),
+// replaces installFolder's updater whole and executable, and removes the
+// staged program, so UpdateInfor.inf stays staged alone for the updater.
+// Raises an Error when it cannot; replaced tells whether the new updater
+// was already in place by then.
+void installStagedUpdater(const QString &installFolder, const QString &stagingFolder,
+                          const std::optional<minisign::PublicKey> &key,
+                          const FetchIfPublished &fetch, bool &replaced);

@@ -139,5 +139,6 @@ Seams Seams::system()
     seams.screenSizeTwips = platform::screenSizeTwips;
     seams.endProcess = [] { std::_Exit(0); };
     seams.installFolder = platform::installFolder();
+    seams.updateKey = minisign::builtInKey();
     return seams;
 }

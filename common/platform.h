@@ -1,9 +1,12 @@
 #pragma once
 
+#include "minisign.h"
+
 #include <QMessageBox>
 #include <QSize>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -42,6 +45,9 @@ struct Seams {
     // Ends the process at once, without any window's unload handling.
     std::function<void()> endProcess;
     QString installFolder;
+    // The publisher's key that updates must be signed with; none in a build
+    // without one.
+    std::optional<minisign::PublicKey> updateKey;
 
     static Seams system();
 };

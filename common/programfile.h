@@ -18,12 +18,3 @@ inline QString programFile(const QString &folder, const QString &name)
 {
     return folder + QLatin1Char('/') + executableName(name);
 }
-
-// A name that can only mean a file directly inside a folder: not empty, not
-// "." or "..", no folder part, no drive letter, not absolute.
-inline bool isPlainFileName(const QString &name)
-{
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
-           && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'))
-           && !name.contains(QLatin1Char(':'));
-}

@@ -1,5 +1,8 @@
+#include "error.h"
+#include "installjournal.h"
 #include "mainwindow/form1.h"
 #include "startup/general.h"
+#include "versioninfo.h"
 
 #include <QApplication>
 
@@ -12,6 +15,16 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     General::Session session(Seams::system());
-    General::Main(session);
+    finishInterruptedInstallAtStart(session.seams().installFolder, stagingFolder());
+    try {
+        General::Main(session);
+    } catch (const std::exception &error) {
+        // The main window failed twice: say so and end, rather than abort.
+        const QString reason = QString::fromStdString(error.what());
+        qWarning("%s", qPrintable(reason));
+        session.seams().message(nullptr, QStringLiteral("播放器无法启动：%1").arg(reason),
+                                QStringLiteral("Veltaro"), QMessageBox::Critical, QMessageBox::Ok);
+        return 1;
+    }
     return QApplication::exec();
 }

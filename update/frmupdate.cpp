@@ -125,7 +125,8 @@ void frmUpdate::Picture3_Click()
     };
     view.waiting = repaintWhileWaiting();
     try {
-        runUpdate(m_seams.installFolder, stagingFolder(), inetOLUpdate.options, view);
+        runUpdate(m_seams.installFolder, stagingFolder(), m_seams.updateKey, inetOLUpdate.options,
+                  view);
     } catch (const std::exception &) {
         fail();
         return;
@@ -161,14 +162,12 @@ void frmUpdate::paintEvent(QPaintEvent *)
 
 void frmUpdate::closeEvent(QCloseEvent *event)
 {
-    // The updater is started only after the user agreed to update, and
-    // player has already ended: closing the window before the update would
-    // leave the user with no program running. While files are moving, a
-    // close would tear the window down under its own handler. So a close
-    // request from the window manager is refused until the update has ended
-    // in failure (success ends the process directly).
-    if (m_mayClose)
-        event->accept();
-    else
+    // Before the click nothing has been touched, so a close simply ends the
+    // updater. While files are moving, a close would tear the window down
+    // under its own handler, so it is ignored then; a server that stops
+    // sending ends the transfer by itself (HttpOptions' low-speed limit).
+    if (m_started && !m_mayClose)
         event->ignore();
+    else
+        event->accept();
 }

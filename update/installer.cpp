@@ -1,24 +1,14 @@
 #include "installer.h"
 
 #include "error.h"
+#include "installjournal.h"
 #include "programfile.h"
+#include "publishednames.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
-#include <filesystem>
-#include <system_error>
-
-namespace fs = std::filesystem;
+#include <sys/stat.h>
 
 namespace
 {
-fs::path fsPath(const QString &path)
-{
-    return QFileInfo(path).filesystemFilePath();
-}
-
 bool isProgramName(const QString &name)
 {
     for (const char *base : {"player", "update", "check"})
@@ -28,34 +18,23 @@ bool isProgramName(const QString &name)
 }
 
 // Read bits gain the matching execute bits, as a freshly built program has.
-fs::perms withExecute(fs::perms p)
+mode_t withExecute(mode_t mode)
 {
-    using enum fs::perms;
-    if ((p & owner_read) != none)
-        p |= owner_exec;
-    if ((p & group_read) != none)
-        p |= group_exec;
-    if ((p & others_read) != none)
-        p |= others_exec;
-    return p;
+    return mode | ((mode & 0444) >> 2);
+}
+
+mode_t creationMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+QString parentOf(const QString &name)
+{
+    return name.contains(u'/') ? folderOf(name) : QString();
 }
 } // namespace
-
-bool isSafeFileName(const QString &name)
-{
-    static const QRegularExpression separators(QStringLiteral("[/\\\\]"));
-    if (name.isEmpty() || name.startsWith(u'/') || name.startsWith(u'\\'))
-        return false;
-    // A colon names a drive ("C:x" is relative to that drive's current folder)
-    // or an alternate data stream on Windows; no published name needs one.
-    if (name.contains(u':') || name.contains(QChar(0)))
-        return false;
-    const QStringList parts = name.split(separators);
-    if (parts.contains(QStringLiteral("..")))
-        return false;
-    const QString last = parts.constLast();
-    return !last.isEmpty() && last != u".";
-}
 
 QStringList publishedFileNames(const UpdateLines &lines, int n)
 {
@@ -66,107 +45,81 @@ QStringList publishedFileNames(const UpdateLines &lines, int n)
                         .arg(n)
                         .arg(places));
     QStringList names;
-    for (int k = 1; k <= n; ++k) {
-        const QString &name = lines[firstName - 1 + k];
-        if (!isSafeFileName(name))
-            throw Error(QStringLiteral("file %1 has no usable name: \"%2\"").arg(k).arg(name));
-        names << name;
-    }
-    return names;
+    for (int k = 1; k <= n; ++k)
+        names << lines[firstName - 1 + k];
+    if (const QStringList problems = publishedNamesProblems(names); !problems.isEmpty())
+        throw Error(QStringLiteral("UpdateInfor.inf lists names that cannot be installed: %1")
+                        .arg(problems.join(QStringLiteral("; "))));
+    QStringList normalised;
+    for (const QString &name : names)
+        normalised << normalisedName(name);
+    return normalised;
 }
 
-StagedInstall::StagedInstall(const QString &installFolder)
-    : m_folder(installFolder), m_canonicalFolder(QFileInfo(installFolder).canonicalFilePath())
+StagedInstall::StagedInstall(const QString &installFolder) : m_folder(installFolder)
 {
-    if (m_canonicalFolder.isEmpty())
-        throw Error(QStringLiteral("no install folder: %1").arg(installFolder));
+    if (!m_folder.tryLock())
+        throw Error(QStringLiteral("Another update is installing into %1").arg(installFolder));
 }
 
-StagedInstall::~StagedInstall()
+StagedInstall::~StagedInstall() = default;
+
+void StagedInstall::stage(const QString &name, const QString &url, const UpdateTrust &trust,
+                          const HttpOptions &options, const HttpProgress &progress, int k)
 {
-    for (const Entry &e : m_entries)
-        if (!e.committed)
-            QFile::remove(e.temporary);
-}
-
-StagedInstall::Entry &StagedInstall::entryFor(const QString &name)
-{
-    const QString target = m_folder + u'/' + name;
-    for (Entry &e : m_entries)
-        if (e.target == target)
-            return e;
-
-    // A folder part must exist already and must not lead outside the
-    // install folder through a link. A plain name lies in the install folder
-    // itself, which the constructor has resolved; most names are plain, and
-    // resolving costs a system call per level of the path.
-    const QFileInfo info(target);
-    if (name.contains(u'/') || name.contains(u'\\')) {
-        const QString parent = QFileInfo(info.absolutePath()).canonicalFilePath();
-        if (parent.isEmpty())
-            throw Error(QStringLiteral("no folder for %1").arg(name));
-        if (parent != m_canonicalFolder && !parent.startsWith(m_canonicalFolder + u'/'))
-            throw Error(QStringLiteral("%1 lies outside the install folder").arg(name));
-    }
-
-    const QString temporary = info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                              QStringLiteral(".veltaro-new");
-    m_entries.push_back({name, target, temporary});
-    return m_entries.back();
-}
-
-void StagedInstall::stage(const QString &name, const QString &url, const HttpOptions &options,
-                          const HttpProgress &progress)
-{
-    const Entry &entry = entryFor(name);
-    QFile file(entry.temporary);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw Error(QStringLiteral("cannot write %1: %2").arg(entry.temporary, file.errorString()));
+    auto file = std::make_unique<WorkingFile>(m_folder);
+    Sha256 hash;
+    bool first = true;
     fetchToSink(
         url,
-        [&file](const char *data, std::size_t size) {
-            if (file.write(data, static_cast<qint64>(size)) != static_cast<qint64>(size))
-                throw Error(
-                    QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString()));
+        [&](const char *data, std::size_t size) {
+            file->write(data, size);
+            hash.add(data, size);
+            if (std::exchange(first, false))
+                faultPoint(QStringLiteral("during:%1").arg(k));
         },
         options, progress);
-    if (!file.flush())
-        throw Error(QStringLiteral("cannot write %1: %2").arg(entry.temporary, file.errorString()));
-    file.close();
+    trust.check(name, hash.finish());
+    m_entries.push_back({name, std::move(file)});
+    faultPoint(QStringLiteral("fetched:%1").arg(k));
+}
+
+void StagedInstall::stageClientInfor(const QByteArray &bytes)
+{
+    m_clientInfor = std::make_unique<WorkingFile>(m_folder);
+    m_clientInfor->write(bytes);
+    const int mode = regularFileMode(m_folder, QStringLiteral("ClientInfor.inf"));
+    if (mode >= 0)
+        m_clientInfor->setMode(mode_t(mode));
 }
 
 void StagedInstall::commit()
 {
-    std::error_code ec;
+    if (!m_clientInfor)
+        throw Error(QStringLiteral("No new ClientInfor.inf to install"));
     // Everything that can be checked is checked before the first rename, so
-    // a refusal leaves the installation as it was.
-    for (const Entry &e : m_entries) {
-        const fs::path target = fsPath(e.target);
-        const fs::file_status status = fs::status(target, ec);
-        if (fs::is_directory(status))
-            throw Error(QStringLiteral("%1 is a folder").arg(e.target));
-        fs::perms mode = status.permissions();
-        if (!fs::exists(status)) {
-            // A new file keeps the default mode it was created with.
-            if (!isProgramName(e.name))
-                continue;
-            mode = withExecute(fs::status(fsPath(e.temporary), ec).permissions());
-        }
-        fs::permissions(fsPath(e.temporary), mode, fs::perm_options::replace, ec);
-        if (ec)
-            throw Error(QStringLiteral("cannot set the mode of %1: %2")
-                            .arg(e.temporary, QString::fromStdString(ec.message())));
-    }
-    // No fsync per file: on a busy disk it costs several milliseconds a file,
-    // more than the transfer of a small one. The rename is what must be
-    // atomic; ext4 and btrfs write the data of a file renamed over another
-    // before the rename itself, and the flush of ClientInfor.inf, written
-    // after these renames, commits them.
+    // a refusal leaves the installation as it was: every folder on the way
+    // is a real folder inside the install folder, no target is a folder.
+    QList<PlannedRename> plan;
     for (Entry &e : m_entries) {
-        fs::rename(fsPath(e.temporary), fsPath(e.target), ec);
-        if (ec)
-            throw Error(QStringLiteral("cannot replace %1: %2")
-                            .arg(e.target, QString::fromStdString(ec.message())));
-        e.committed = true;
+        const FolderHandle parent = m_folder.subFolder(parentOf(e.name));
+        const int mode = regularFileMode(parent, fileNameOf(e.name));
+        if (mode >= 0)
+            e.file->setMode(mode_t(mode));
+        else if (isProgramName(e.name))
+            e.file->setMode(withExecute(creationMode()));
+        plan.append({e.file->name(), e.name});
     }
+    plan.append({m_clientInfor->name(), QStringLiteral("ClientInfor.inf")});
+
+    // One flush of the file system makes every file's bytes durable; a
+    // flush per file costs milliseconds each on a busy disk.
+    syncFileSystem(m_folder);
+    writeJournal(m_folder, plan);
+    // From here on the journal owns the working files: a failure leaves them
+    // for the next start to finish the plan with.
+    for (Entry &e : m_entries)
+        e.file->keep();
+    m_clientInfor->keep();
+    finishPlan(m_folder, plan);
 }

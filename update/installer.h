@@ -1,27 +1,27 @@
 #pragma once
 
 #include "http.h"
+#include "safefile.h"
+#include "updatetrust.h"
 #include "versioninfo.h"
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
-// A published name may only reach into the install folder: not empty, not
-// absolute, no drive letter, no ".." component, and naming a file rather
-// than a folder. Both "/" and "\" count as separators, since the names are
-// written for every system the product runs on.
-bool isSafeFileName(const QString &name);
-
 // The n file names of an UpdateInfor.inf (elements 11 onward). An Error when
-// n exceeds the ten places the file has, when a name is missing, or when a
-// name is not safe; n of 0 or below lists nothing.
+// n exceeds the ten places the file has, when a name is missing, or when any
+// name breaks the rules for published names (then nothing is fetched at all).
+// n of 0 or below lists nothing.
 QStringList publishedFileNames(const UpdateLines &lines, int n);
 
-// Installs a set of files so that the install folder never holds a mix of
-// old and new copies: each file is streamed into a temporary sibling of its
-// target, and only commit() moves them over the installed copies, one atomic
-// rename each. Whatever has not been committed is removed by the destructor.
+// Installs a set of files all or nothing, even across a crash. Each file
+// streams into a working file of its own in the install folder while its
+// SHA-256 is computed; commit() records the plan in the install journal and
+// moves every file into place, ClientInfor.inf last. Whatever has not been
+// committed is removed by the destructor. Holds the install folder's lock,
+// so no other start takes these files for leftovers.
 class StagedInstall
 {
 public:
@@ -30,9 +30,13 @@ public:
     StagedInstall(const StagedInstall &) = delete;
     StagedInstall &operator=(const StagedInstall &) = delete;
 
-    // Fetches url into the temporary of installFolder/name.
-    void stage(const QString &name, const QString &url, const HttpOptions &options,
-               const HttpProgress &progress);
+    // Fetches url into the working file for installFolder/name; an Error when
+    // trust lists the name with other bytes than arrived. k names the
+    // transfer for the test kill points.
+    void stage(const QString &name, const QString &url, const UpdateTrust &trust,
+               const HttpOptions &options, const HttpProgress &progress, int k);
+    // The new ClientInfor.inf, which commit() puts in place last.
+    void stageClientInfor(const QByteArray &bytes);
     // A replaced file keeps its mode; a new one gets the default mode, and is
     // executable when it is one of the product's programs.
     void commit();
@@ -40,13 +44,10 @@ public:
 private:
     struct Entry {
         QString name;
-        QString target;
-        QString temporary;
-        bool committed = false;
+        std::unique_ptr<WorkingFile> file;
     };
-    Entry &entryFor(const QString &name);
 
-    QString m_folder;
-    QString m_canonicalFolder;
+    FolderHandle m_folder;
     std::vector<Entry> m_entries;
+    std::unique_ptr<WorkingFile> m_clientInfor;
 };

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "http.h"
+#include "minisign.h"
+#include "updatetrust.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,21 +20,25 @@ struct UpdateView {
     HttpProgress waiting;
 };
 
-// Fetches updateUrl + "/" + name for every name into the install folder and
-// moves them all into place once every one has arrived; k and n of the view
-// count the names. A failure before the move leaves the installed files as
-// they were and removes what was fetched.
+// Fetches every name under updateUrl into the install folder, each checked
+// against trust as it streams, and once every one has arrived moves them
+// all into place with newClientInfor last, all or nothing even across a
+// crash; k and n of the view count the names. A failure before the move
+// leaves the installation as it was and removes what was fetched.
 void installFiles(const QString &installFolder, const QString &updateUrl, const QStringList &names,
+                  const UpdateTrust &trust, const QByteArray &newClientInfor,
                   const HttpOptions &options, const UpdateView &view);
 
 // The update without its window: reads ClientInfor.inf and the staged
-// UpdateInfor.inf (which removes the staged copy), fetches every published
-// file from the installed update URL, moves them all into place once every
-// one has arrived, and records the published version in ClientInfor.inf.
-// Any failure is an Error (or another exception) and leaves the installed
-// files as they were, unless it strikes while the files are being moved.
+// UpdateInfor.inf (which removes the staged copy), checks the staged file
+// and every name against what the update folder vouches for (signed with
+// key when one is given), fetches every published file from the installed
+// update URL and installs them with the published version recorded in
+// ClientInfor.inf. Any failure is an Error (or another exception) and leaves
+// the installation as it was.
 void runUpdate(const QString &installFolder, const QString &stagingFolder,
-               const HttpOptions &options, const UpdateView &view);
+               const std::optional<minisign::PublicKey> &key, const HttpOptions &options,
+               const UpdateView &view);
 
 // A transfer callback that keeps windows painted (at most once per interval)
 // while ignoring the user's input, which must not act during an update.

@@ -4,6 +4,8 @@
 #include "../tickers/frminf.h"
 #include "error.h"
 #include "programfile.h"
+#include "publishednames.h"
+#include "updatetrust.h"
 #include "versioninfo.h"
 
 #include <QDir>
@@ -76,8 +78,25 @@ bool checkForUpdate(Session &session)
 
     const ClientLines client = getClientInfor(seams.installFolder);
     const QString staging = stagingFolder();
-    const UpdateLines published = downloadUpdateInfor(
-        client[5], staging, [&](const QString &url) { return session.form1().inetOLUpdate.openUrl(url); });
+    QByteArray fetched;
+    const UpdateLines published = downloadUpdateInfor(client[5], staging, [&](const QString &url) {
+        fetched = session.form1().inetOLUpdate.openUrl(url);
+        return fetched;
+    });
+
+    // Nothing is compared, asked or started for a version file that the
+    // update folder does not vouch for.
+    UpdateTrust trust;
+    try {
+        trust = UpdateTrust::fetch(client[5], seams.updateKey, [&](const QString &url) {
+            return session.form1().inetOLUpdate.openUrlIfPublished(url);
+        });
+        trust.check(QStringLiteral("UpdateInfor.inf"), sha256(fetched));
+    } catch (const Error &error) {
+        qWarning("Update not taken: %s", qPrintable(error.message()));
+        discardStagedUpdateInfor(staging);
+        return false;
+    }
 
     if (!newerThan(client[1], published[1])) {
         discardStagedUpdateInfor(staging);
@@ -96,9 +115,10 @@ bool checkForUpdate(Session &session)
 
     if (newerThan(client[3], published[3])) {
         const QString name = published[5];
-        if (!isPlainFileName(name))
-            throw Error(QStringLiteral("UpdateInfor.inf names the new updater \"%1\", which is not a plain file name").arg(name));
-        const QByteArray program = session.form1().inetOLUpdate.openUrl(client[5] + QLatin1Char('/') + name);
+        if (const QString problem = updaterNameProblem(name); !problem.isEmpty())
+            throw Error(problem);
+        const QByteArray program = session.form1().inetOLUpdate.openUrl(urlForName(client[5], name));
+        trust.check(name, sha256(program));
         writeFileAtomically(staging + QLatin1Char('/') + name, program);
         seams.startProgram(programFile(seams.installFolder, QStringLiteral("check")));
     } else {

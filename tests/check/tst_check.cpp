@@ -2,7 +2,11 @@
 #include "testfiles.h"
 #include "error.h"
 #include "gbk.h"
+#include "http.h"
+#include "minisign.h"
+#include "portalserver.h"
 #include "prepare.h"
+#include "sha256sums.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -10,15 +14,41 @@
 
 namespace {
 
-QByteArray updateInfor(const QString &updaterName)
+QByteArray crlf(const QStringList &lines)
 {
-    const QStringList lines{QStringLiteral("[App Ver]"),    QStringLiteral("5.1"),
-                            QStringLiteral("[Update Ver]"), QStringLiteral("2.1"),
-                            QStringLiteral("[Update File]"), updaterName,
-                            QStringLiteral("[Update Url]"), QStringLiteral("http://x/u"),
-                            QStringLiteral("[File Count]"), QStringLiteral("0")};
     return toGbk(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
 }
+
+// An install folder with the old updater, a staging folder holding what the
+// player staged, and the update folder that vouches for both.
+struct Setup {
+    explicit Setup(const minisign::SecretKey &key, const QString &updaterName = QStringLiteral("update.new"))
+        : server(published.path())
+    {
+        QVERIFY(QDir().mkpath(staging()));
+        writeFile(install.path() + QStringLiteral("/update"), "old updater");
+        writeFile(install.path() + QStringLiteral("/ClientInfor.inf"),
+                  crlf({"[App Ver]", "5.0", "[Update Ver]", "2.0", "[Update Url]", server.url(QStringLiteral("u"))}));
+        const QByteArray info = crlf({"[App Ver]", "5.1", "[Update Ver]", "2.1", "[Update File]",
+                                      updaterName, "[Update Url]", "http://x/u", "[File Count]", "0"});
+        writeFile(staging() + QStringLiteral("/UpdateInfor.inf"), info);
+        writeFile(published.path() + QStringLiteral("/u/UpdateInfor.inf"), info);
+        if (!updaterName.isEmpty())
+            writeFile(staging() + u'/' + updaterName, updater);
+        writeFile(published.path() + QStringLiteral("/u/update.new"), updater);
+        Sha256Sums sums;
+        sums.add(QStringLiteral("UpdateInfor.inf"), sha256(info));
+        sums.add(QStringLiteral("update.new"), sha256(updater));
+        writeFile(published.path() + QStringLiteral("/u/SHA256SUMS"), sums.format());
+        writeFile(published.path() + QStringLiteral("/u/SHA256SUMS.minisig"),
+                  minisign::sign(key, sums.format(), QStringLiteral("test release")));
+    }
+    QString staging() const { return cache.path() + QStringLiteral("/kinotray"); }
+
+    const QByteArray updater = "#!/bin/sh\necho started > \"$0.ran\"\n";
+    QTemporaryDir install, cache, published;
+    PortalServer server;
+};
 
 } // namespace
 
@@ -34,57 +64,67 @@ private slots:
 
 void TestCheck::installsAndStartsTheNewUpdater()
 {
-    QTemporaryDir install, cache;
-    const QString staging = cache.path() + QStringLiteral("/kinotray");
-    QVERIFY(QDir().mkpath(staging));
-    QVERIFY(QFile::copy(QStringLiteral(VELTARO_BIN_DIR "/check"), install.path() + QStringLiteral("/check")));
-    writeFile(install.path() + QStringLiteral("/update"), "old updater, longer than the new one");
-    const QByteArray newUpdater = "#!/bin/sh\necho started > \"$0.ran\"\n";
-    writeFile(staging + QStringLiteral("/update.new"), newUpdater);
-    writeFile(staging + QStringLiteral("/UpdateInfor.inf"), updateInfor(QStringLiteral("update.new")));
+    // The real helper checks with the key it was built with: the demo key of
+    // the test builds, or none.
+    const QByteArray demoKey = readFile(QStringLiteral(VELTARO_SOURCE_DIR "/demo/update-key/demo.key"));
+    const auto builtIn = minisign::builtInKey();
+    const minisign::SecretKey key = minisign::parseSecretKey(demoKey, [] { return QByteArray(); });
+    if (builtIn && builtIn->keyId != key.keyId)
+        QSKIP("built with a key other than the demo key");
+    Setup setup(key);
+    QVERIFY(QFile::copy(QStringLiteral(VELTARO_BIN_DIR "/check"), setup.install.path() + QStringLiteral("/check")));
 
     QProcess check;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CACHE_HOME"), cache.path());
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), setup.cache.path());
     check.setProcessEnvironment(env);
-    check.start(install.path() + QStringLiteral("/check"), {});
+    check.start(setup.install.path() + QStringLiteral("/check"), {});
     QVERIFY(check.waitForFinished(30000));
     QCOMPARE(check.exitCode(), 0);
 
-    const QString updater = install.path() + QStringLiteral("/update");
-    QCOMPARE(readFile(updater), newUpdater);
+    const QString updater = setup.install.path() + QStringLiteral("/update");
+    QCOMPARE(readFile(updater), setup.updater);
     QVERIFY(QFileInfo(updater).isExecutable());
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(updater + QStringLiteral(".ran")), 10000);
-    QCOMPARE(QDir(staging).entryList(QDir::Files), QStringList{QStringLiteral("UpdateInfor.inf")});
+    QCOMPARE(QDir(setup.staging()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("UpdateInfor.inf")});
 }
 
 void TestCheck::refusesWhatItCannotInstall_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("stageFile");
-    QTest::newRow("missing staged file") << QStringLiteral("update.new") << false;
-    QTest::newRow("folder part") << QStringLiteral("../update.new") << true;
-    QTest::newRow("empty name") << QString() << true;
-    QTest::newRow("absolute") << QStringLiteral("/etc/passwd") << true;
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("missing staged file") << "update.new" << "unstaged";
+    QTest::newRow("folder part") << "../update.new" << "";
+    QTest::newRow("empty name") << "" << "";
+    QTest::newRow("absolute") << "/etc/passwd" << "";
+    QTest::newRow("the staged version file") << "UpdateInfor.inf" << "";
+    QTest::newRow("staged updater swapped") << "update.new" << "swapped";
+    QTest::newRow("signed by another key") << "update.new" << "key";
 }
 
 void TestCheck::refusesWhatItCannotInstall()
 {
     QFETCH(QString, name);
-    QFETCH(bool, stageFile);
-    QTemporaryDir install, cache;
-    const QString staging = cache.path() + QStringLiteral("/kinotray");
-    QVERIFY(QDir().mkpath(staging));
-    writeFile(install.path() + QStringLiteral("/update"), "old updater");
-    if (stageFile)
-        writeFile(staging + QStringLiteral("/update.new"), "new updater");
-    writeFile(staging + QStringLiteral("/UpdateInfor.inf"), updateInfor(name));
-    const QStringList stagedBefore = QDir(staging).entryList(QDir::Files);
+    QFETCH(QString, fault);
+    const auto keys = minisign::generateKeyPair();
+    Setup setup(fault == u"key" ? minisign::generateKeyPair().first : keys.first, name);
+    const QString staged = setup.staging() + QStringLiteral("/update.new");
+    if (fault == u"unstaged")
+        QFile::remove(staged);
+    if (fault == u"swapped")
+        writeFile(staged, "a program nobody signed");
+    const QStringList stagedBefore = QDir(setup.staging()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
 
-    QVERIFY_THROWS_EXCEPTION(Error, installStagedUpdater(install.path(), staging));
-    QCOMPARE(readFile(install.path() + QStringLiteral("/update")), QByteArray("old updater"));
-    QCOMPARE(QDir(staging).entryList(QDir::Files), stagedBefore);
-    QCOMPARE(QDir(install.path()).entryList(QDir::Files), QStringList{QStringLiteral("update")});
+    bool wasReplaced = true;
+    QVERIFY_THROWS_EXCEPTION(Error, installStagedUpdater(setup.install.path(), setup.staging(), keys.second,
+                                                         [](const QString &url) { return fetchBytesIfPublished(url); },
+                                                         wasReplaced));
+    QVERIFY(!wasReplaced);
+    QCOMPARE(readFile(setup.install.path() + QStringLiteral("/update")), QByteArray("old updater"));
+    QCOMPARE(QDir(setup.staging()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), stagedBefore);
+    QCOMPARE(QDir(setup.install.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({QStringLiteral("ClientInfor.inf"), QStringLiteral("update")}));
 }
 
 QTEST_MAIN(TestCheck)

@@ -3,7 +3,9 @@
 #include "error.h"
 #include "gbk.h"
 #include "mainwindow/form1.h"
+#include "minisign.h"
 #include "portalserver.h"
+#include "sha256sums.h"
 #include "startup/general.h"
 #include "tickers/frminf.h"
 
@@ -39,6 +41,8 @@ private slots:
     void leftoverInStagingLeadsToMainWindow();
     void updaterNameMustBePlain_data();
     void updaterNameMustBePlain();
+    void unvouchedUpdatesAreNotTaken_data();
+    void unvouchedUpdatesAreNotTaken();
     void environmentReplacesTheDraw_data();
     void environmentReplacesTheDraw();
 
@@ -58,6 +62,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_cache;   // XDG_CACHE_HOME
     std::unique_ptr<QTemporaryDir> m_runtime; // XDG_RUNTIME_DIR
     std::unique_ptr<PortalServer> m_server;
+    std::pair<minisign::SecretKey, minisign::PublicKey> m_keys = minisign::generateKeyPair();
 
     bool m_online = true;
     double m_draw = 5.0 / 8; // hits 6
@@ -82,6 +87,7 @@ Seams TestStartup::makeSeams()
     seams.endProcess = [this] { ++m_ended; };
     seams.screenSizeTwips = [] { return QSize(15360, 11520); };
     seams.installFolder = m_install->path();
+    seams.updateKey = m_keys.second;
     return seams;
 }
 
@@ -139,6 +145,12 @@ void TestStartup::publish(const QString &appVersion, const QString &updaterVersi
                          QStringLiteral("[File Count]"), QStringLiteral("1"),
                          QStringLiteral("[Files]"), QStringLiteral("player")}));
     writeFile(update + QStringLiteral("update.new"), "new updater");
+    Sha256Sums sums;
+    for (const QString &name : {QStringLiteral("UpdateInfor.inf"), QStringLiteral("update.new")})
+        sums.add(name, sha256(readFile(update + name)));
+    writeFile(update + QStringLiteral("SHA256SUMS"), sums.format());
+    writeFile(update + QStringLiteral("SHA256SUMS.minisig"),
+              minisign::sign(m_keys.first, sums.format(), QStringLiteral("test release")));
 }
 
 void TestStartup::offlineStartTouchesNothing()
@@ -253,6 +265,7 @@ void TestStartup::updaterNameMustBePlain_data()
     QTest::newRow("backslash") << QStringLiteral("..\\escape.bin");
     QTest::newRow("dot dot") << QStringLiteral("..");
     QTest::newRow("empty") << QString();
+    QTest::newRow("the staged version file") << QStringLiteral("UpdateInfor.inf");
 }
 
 void TestStartup::updaterNameMustBePlain()
@@ -269,6 +282,44 @@ void TestStartup::updaterNameMustBePlain()
     QVERIFY(!QFileInfo::exists(QStringLiteral("/tmp/veltaro-escape.bin")));
     QCOMPARE(QDir(staging()).entryList(QDir::Files), QStringList{QStringLiteral("UpdateInfor.inf")});
     QVERIFY(!m_server->requests().contains(QStringLiteral("/kinotray/escape.bin")));
+}
+
+void TestStartup::unvouchedUpdatesAreNotTaken_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("asks");
+    QTest::newRow("no signature") << QStringLiteral("SHA256SUMS.minisig") << false;
+    QTest::newRow("no SHA256SUMS") << QStringLiteral("SHA256SUMS") << false;
+    QTest::newRow("UpdateInfor.inf changed after signing") << QStringLiteral("UpdateInfor.inf") << false;
+    QTest::newRow("signed by another key") << QStringLiteral("key") << false;
+    QTest::newRow("the new updater changed after signing") << QStringLiteral("update.new") << true;
+}
+
+void TestStartup::unvouchedUpdatesAreNotTaken()
+{
+    QFETCH(QString, fault);
+    QFETCH(bool, asks);
+    publish(QStringLiteral("5.1"), QStringLiteral("2.1"));
+    const QString update = m_root->path() + QStringLiteral("/kinotray/update/");
+    if (fault == u"key") {
+        const auto trusted = m_keys;
+        m_keys = minisign::generateKeyPair();
+        publish(QStringLiteral("5.1"), QStringLiteral("2.1"));
+        m_keys = trusted;
+    } else if (fault.startsWith(u"SHA256SUMS")) {
+        QVERIFY(QFile::remove(update + fault));
+    } else {
+        writeFile(update + fault, readFile(update + fault) + "\r\n");
+    }
+    General::Session session(makeSeams());
+    General::Main(session);
+    QCOMPARE(m_messages.size(), asks ? 1 : 0);
+    QVERIFY(m_started.isEmpty());
+    QCOMPARE(m_ended, 0);
+    QVERIFY(session.form1().isVisible());
+    QVERIFY(!QFileInfo::exists(staging() + QStringLiteral("/update.new")));
+    if (!asks)
+        QVERIFY(!QFileInfo::exists(staging()));
 }
 
 void TestStartup::environmentReplacesTheDraw_data()

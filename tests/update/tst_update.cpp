@@ -2,6 +2,9 @@
 #include "error.h"
 #include "frmupdate.h"
 #include "installer.h"
+#include "minisign.h"
+#include "publishednames.h"
+#include "sha256sums.h"
 #include "portalserver.h"
 #include "settings.h"
 #include "testfiles.h"
@@ -87,6 +90,7 @@ public:
 
         seams = Seams::system();
         seams.installFolder = folder();
+        seams.updateKey = keys.second;
         seams.message = [this](QWidget *, const QString &text, const QString &title,
                                QMessageBox::Icon icon, QMessageBox::StandardButtons) {
             shown.append({text, title, icon});
@@ -113,26 +117,56 @@ public:
     {
         return readFile(published.filePath(QStringLiteral("files/") + name));
     }
-    void stage(const QString &count, const QStringList &names)
+    // Stages an UpdateInfor.inf as the player does, publishes the same file,
+    // and vouches for everything published with a signed SHA256SUMS.
+    void stage(const QString &count, const QStringList &names,
+               const QString &version = QStringLiteral("5.1"), bool vouched = true)
     {
-        QDir().mkpath(stagingFolder());
-        writeFile(
-            stagingFolder() + QStringLiteral("/UpdateInfor.inf"),
-            crlf(QStringList{QStringLiteral("[App Ver]"), QStringLiteral("5.1"),
-                             QStringLiteral("[Update Ver]"), QStringLiteral("2.1"),
-                             QStringLiteral("[Update File]"), QStringLiteral("update"),
-                             QStringLiteral("[Update Url]"),
+        const QByteArray info =
+            crlf(QStringList{QStringLiteral("[App Ver]"), version, QStringLiteral("[Update Ver]"),
+                             QStringLiteral("2.1"), QStringLiteral("[Update File]"),
+                             QStringLiteral("update"), QStringLiteral("[Update Url]"),
                              QStringLiteral("http://elsewhere.test/u"),
                              QStringLiteral("[File Count]"), count, QStringLiteral("[Files]")} +
-                 names));
+                 names);
+        QDir().mkpath(stagingFolder());
+        writeFile(stagingFolder() + QStringLiteral("/UpdateInfor.inf"), info);
+        publish(QStringLiteral("UpdateInfor.inf"), info);
+        if (vouched)
+            vouch();
     }
+    void vouch(const QStringList &leaveOut = {})
+    {
+        const QString files = published.filePath(QStringLiteral("files"));
+        Sha256Sums sums;
+        QDirIterator it(files, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString name = it.next().mid(files.size() + 1);
+            if (!name.startsWith(u"SHA256SUMS") && !leaveOut.contains(name))
+                sums.add(name, sha256(readFile(it.filePath())));
+        }
+        publish(QStringLiteral("SHA256SUMS"), sums.format());
+        publish(QStringLiteral("SHA256SUMS.minisig"),
+                minisign::sign(keys.first, sums.format(), QStringLiteral("release 5.1")));
+    }
+    // Changes one byte of a published (or staged) file in place.
+    static void flipByte(const QString &path, qsizetype at)
+    {
+        QByteArray bytes = readFile(path);
+        bytes[at < 0 ? bytes.size() + at : at] ^= 0x01;
+        writeFile(path, bytes);
+    }
+    // The published files fetched, in order (not the checksums).
     QStringList fetched() const
     {
         QStringList paths = server.requests();
-        paths.removeIf([](const QString &p) { return p.startsWith(u"/__control"); });
+        paths.removeIf([](const QString &p) {
+            return p.startsWith(u"/__control") || p.startsWith(u"/files/SHA256SUMS");
+        });
         return paths;
     }
 
+    std::pair<minisign::SecretKey, minisign::PublicKey> keys = minisign::generateKeyPair();
     QTemporaryDir root;
     QTemporaryDir cache;
     QTemporaryDir published;
@@ -168,7 +202,7 @@ private slots:
     void fileNames();
 
     void window();
-    void closeIsRefusedWhileWaiting();
+    void closeBeforeTheClickTouchesNothing();
     void updateWithoutFiles();
     void updateWithThreeFiles();
     void replacedAndNewFiles_data();
@@ -273,31 +307,54 @@ void tst_update::progressDisplay()
 
 void tst_update::fileNames_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("safe");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QString>("updater");
+    QTest::addColumn<bool>("sound");
 
-    QTest::newRow("plain") << "player" << true;
-    QTest::newRow("in a sub-folder") << "skin/logo.gif" << true;
-    QTest::newRow("dot folder") << "./player" << true;
-    QTest::newRow("dots inside a name") << "a..b.dat" << true;
-    QTest::newRow("empty") << "" << false;
-    QTest::newRow("absolute") << "/usr/bin/player" << false;
-    QTest::newRow("backslash-rooted") << "\\Windows\\x.dll" << false;
-    QTest::newRow("drive letter") << "C:player.exe" << false;
-    QTest::newRow("drive and root") << "C:\\player.exe" << false;
-    QTest::newRow("parent") << "../player" << false;
-    QTest::newRow("parent in the middle") << "skin/../../player" << false;
-    QTest::newRow("parent with backslashes") << "skin\\..\\..\\player" << false;
-    QTest::newRow("parent alone") << ".." << false;
-    QTest::newRow("the folder itself") << "." << false;
-    QTest::newRow("a folder") << "skin/" << false;
+    const auto row = [](const char *what, const QStringList &names, bool sound,
+                        const QString &updater = {}) {
+        QTest::newRow(what) << names << updater << sound;
+    };
+    row("plain", {"player"}, true);
+    row("in a sub-folder", {"skin/logo.gif"}, true);
+    row("backslash separates folders", {"skin\\logo.gif"}, true);
+    row("dots inside a name", {"a..b.dat"}, true);
+    row("255-byte name", {QString(255, u'n')}, true);
+    row("one name in two folders", {"a/x", "b/x"}, true);
+    row("plain updater", {"a"}, true, "update.new");
+    row("empty", {""}, false);
+    row("absolute", {"/usr/bin/player"}, false);
+    row("backslash-rooted", {"\\Windows\\x.dll"}, false);
+    row("drive letter", {"C:player.exe"}, false);
+    row("parent", {"../player"}, false);
+    row("parent with backslashes", {"skin\\..\\..\\player"}, false);
+    row("the folder itself", {"."}, false);
+    row("dot component", {"./player"}, false);
+    row("a folder", {"skin/"}, false);
+    row("empty component", {"sub//d.dat"}, false);
+    row("empty component by backslashes", {"sub\\\\d.dat"}, false);
+    row("control character", {"a\nb"}, false);
+    row("NUL", {QStringLiteral("a") + QChar(0) + QStringLiteral("b")}, false);
+    row("256-byte name", {QString(256, u'n')}, false);
+    row("256 bytes of Chinese", {QString(86, u'新')}, false);
+    row("ClientInfor.inf in any case", {"clientinfor.INF"}, false);
+    row("UpdateInfor.inf", {"UpdateInfor.inf"}, false);
+    row("SHA256SUMS", {"SHA256SUMS"}, false);
+    row("the signature", {"sha256sums.minisig"}, false);
+    row("the journal", {".veltaro-journal"}, false);
+    row("a working file in a folder", {"sub/.veltaro-tmp-0123456789abcdef"}, false);
+    row("twice through a backslash", {"sub/d.dat", "sub\\d.dat"}, false);
+    row("twice by case", {"a.dat", "A.DAT"}, false);
+    row("updater named UpdateInfor.inf", {"a"}, false, "UpdateInfor.inf");
+    row("updater in a folder", {"a"}, false, "sub/update");
 }
 
 void tst_update::fileNames()
 {
-    QFETCH(QString, name);
-    QFETCH(bool, safe);
-    QCOMPARE(isSafeFileName(name), safe);
+    QFETCH(QStringList, names);
+    QFETCH(QString, updater);
+    QFETCH(bool, sound);
+    QCOMPARE(publishedNamesProblems(names, updater).isEmpty(), sound);
 }
 
 void tst_update::window()
@@ -342,21 +399,29 @@ void tst_update::window()
     QCOMPARE(readFile(inst.folder() + QStringLiteral("/ClientInfor.inf")), inst.clientInfor());
 }
 
-void tst_update::closeIsRefusedWhileWaiting()
+void tst_update::closeBeforeTheClickTouchesNothing()
 {
     Installation inst;
+    inst.stage(QStringLiteral("1"), {QStringLiteral("a.dat")});
+    const QMap<QString, QByteArray> before = snapshot(inst.root.path());
     frmUpdate w(inst.seams);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QVERIFY(!w.close());
-    QVERIFY(w.isVisible());
+    QVERIFY(w.close());
+    QVERIFY(!w.isVisible());
     QVERIFY(inst.shown.isEmpty());
+    QVERIFY(inst.fetched().isEmpty());
+    QCOMPARE(snapshot(inst.root.path()), before);
+    QVERIFY(QFile::exists(stagingFolder() + QStringLiteral("/UpdateInfor.inf")));
 }
 
 void tst_update::updateWithoutFiles()
 {
+    // A build without a key, from a folder that publishes no sums: taken as
+    // it is.
     Installation inst;
-    inst.stage(QStringLiteral("0"), {});
+    inst.seams.updateKey.reset();
+    inst.stage(QStringLiteral("0"), {}, QStringLiteral("5.1"), false);
     frmUpdate w(inst.seams);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -387,8 +452,9 @@ void tst_update::updateWithoutFiles()
 void tst_update::updateWithThreeFiles()
 {
     Installation inst;
+    // A backslash separates folders, as on the system the format comes from.
     inst.stage(QStringLiteral("3"),
-               {QStringLiteral("a.dat"), QStringLiteral("sub/d.dat"), QStringLiteral("new.dat")});
+               {QStringLiteral("a.dat"), QStringLiteral("sub\\d.dat"), QStringLiteral("new.dat")});
     frmUpdate w(inst.seams);
     QStringList captions, percents;
     QList<int> fills;
@@ -426,7 +492,7 @@ void tst_update::updateWithThreeFiles()
 void tst_update::replacedAndNewFiles_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("oldMode"); // 0: no installed copy
+    QTest::addColumn<int>("oldMode"); // 0: no installed copy, -1: a link to outside
     QTest::addColumn<QByteArray>("oldContent");
     QTest::addColumn<QByteArray>("newContent");
     QTest::addColumn<int>("newMode");
@@ -445,6 +511,10 @@ void tst_update::replacedAndNewFiles_data()
     QTest::newRow("new data file") << "new.dat" << 0 << QByteArray() << QByteArray("x") << 0644;
     QTest::newRow("program name in a sub-folder")
         << "sub/player" << 0 << QByteArray() << QByteArray("x") << 0644;
+    QTest::newRow("a name as long as the file system allows")
+        << QString(251, u'n') + ".dat" << 0644 << QByteArray("old") << QByteArray("new") << 0644;
+    QTest::newRow("a link where the file was")
+        << "a.dat" << -1 << QByteArray() << QByteArray("new") << 0644;
 }
 
 void tst_update::replacedAndNewFiles()
@@ -457,10 +527,17 @@ void tst_update::replacedAndNewFiles()
 
     Installation inst;
     const QString target = inst.folder() + u'/' + name;
+    const QString outside = inst.root.path() + QStringLiteral("/outside");
+    writeFile(outside, "not the updater's");
     QFile::remove(target);
-    if (oldMode) {
+    if (oldMode > 0) {
         writeFile(target, oldContent);
         setMode(target, oldMode);
+    }
+    // A planted link is replaced, never written through.
+    if (oldMode < 0) {
+        QVERIFY(QFile::link(outside, target));
+        QVERIFY(QFile::link(outside, inst.folder() + QStringLiteral("/.veltaro-journal")));
     }
     inst.publish(name, newContent);
     inst.stage(QStringLiteral("1"), {name});
@@ -470,11 +547,11 @@ void tst_update::replacedAndNewFiles()
     QCOMPARE(inst.shown.size(), 1);
     QCOMPARE(inst.shown[0].text, kSuccess);
     QCOMPARE(readFile(target), newContent);
+    QVERIFY(!QFileInfo(target).isSymLink());
     QCOMPARE(modeOf(target), newMode);
-    // No temporary is left beside the file.
-    QCOMPARE(QDir(QFileInfo(target).absolutePath())
-                 .entryList(QDir::Files | QDir::Hidden)
-                 .filter(QStringLiteral(".veltaro")),
+    QCOMPARE(readFile(outside), QByteArray("not the updater's"));
+    // No working file and no journal is left behind.
+    QCOMPARE(QDir(inst.folder()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".veltaro")),
              QStringList());
 }
 
@@ -491,14 +568,14 @@ void tst_update::faultsLeaveTheInstallationAlone_data()
     QTest::newRow("connection closed before an answer") << "3" << three << "close" << true;
     QTest::newRow("stall") << "3" << three << "stall" << true;
     QTest::newRow("install folder refuses writes in a file") << "3" << three << "full" << true;
-    QTest::newRow("temporary cannot be created")
-        << "3" << QStringList{"b.dat", "c.dat", "a.dat/inner"} << "" << true;
+    QTest::newRow("a file where a folder part should be")
+        << "3" << QStringList{"b.dat", "c.dat", "plain/inner.dat"} << "plain" << true;
     QTest::newRow("a name that is an installed folder")
         << "2" << QStringList{"a.dat", "plugins"} << "folder" << true;
     QTest::newRow("folder part linked outside the install folder")
         << "2" << QStringList{"a.dat", "linked/d.dat"} << "linked" << true;
     QTest::newRow("folder part missing")
-        << "2" << QStringList{"a.dat", "nowhere/x.dat"} << "" << true;
+        << "2" << QStringList{"a.dat", "nowhere/x.dat"} << "nowhere" << true;
     QTest::newRow("12 with 10 names")
         << "12" << QStringList{"a.dat", "b.dat", "c.dat", "a.dat", "b.dat",
                                "c.dat", "a.dat", "b.dat", "c.dat", "a.dat"}
@@ -509,6 +586,31 @@ void tst_update::faultsLeaveTheInstallationAlone_data()
     QTest::newRow("absolute name")
         << "2" << QStringList{"a.dat", "/tmp/outside.dat"} << "" << false;
     QTest::newRow("no staged UpdateInfor.inf") << "3" << three << "unstaged" << false;
+    // What the update folder vouches for, tampered with on the way.
+    QTest::newRow("a byte changed in a listed file") << "3" << three << "flip file" << true;
+    QTest::newRow("a byte changed in UpdateInfor.inf") << "3" << three << "flip staged" << false;
+    QTest::newRow("a byte changed in SHA256SUMS") << "3" << three << "flip sums" << false;
+    QTest::newRow("a byte changed in the signature") << "3" << three << "flip signature" << false;
+    QTest::newRow("a byte changed in the trusted comment")
+        << "3" << three << "flip comment" << false;
+    QTest::newRow("signed by another key") << "3" << three << "other key" << false;
+    QTest::newRow("SHA256SUMS leaves out a listed file") << "3" << three << "unlisted" << false;
+    QTest::newRow("no signature") << "3" << three << "unsigned" << false;
+    QTest::newRow("an old signed SHA256SUMS with a newer UpdateInfor.inf")
+        << "3" << three << "replayed" << false;
+    QTest::newRow("a body cut short without a length") << "3" << three << "unsized" << true;
+    QTest::newRow("unsigned build: a body cut short without a length")
+        << "3" << three << "unsized, no key" << true;
+    // Names that are two names for one file, or names of the updater's own.
+    QTest::newRow("x y ./x") << "3" << QStringList{"a.dat", "b.dat", "./a.dat"} << "" << false;
+    QTest::newRow("sub/z and sub//z")
+        << "2" << QStringList{"sub/d.dat", "sub//d.dat"} << "" << false;
+    QTest::newRow("names that differ by case") << "2" << QStringList{"a.dat", "A.dat"} << ""
+                                               << false;
+    QTest::newRow("a working file's name")
+        << "2" << QStringList{".veltaro-tmp-0123456789abcdef", "a.dat"} << "" << false;
+    QTest::newRow("UpdateInfor.inf as a file") << "1" << QStringList{"UpdateInfor.inf"} << ""
+                                               << false;
     QTest::newRow("staging folder holds another file") << "3" << three << "crowded" << false;
 }
 
@@ -539,10 +641,51 @@ void tst_update::faultsLeaveTheInstallationAlone()
             QFile::link(QStringLiteral("../outside"), inst.folder() + QStringLiteral("/linked")));
         QDir(inst.published.path()).mkpath(QStringLiteral("files/linked"));
         inst.publish(QStringLiteral("linked/d.dat"), "written through a link");
+        inst.vouch();
     }
+    // Published and vouched for, so only the install folder's own checks
+    // can stop these.
+    if (fault == u"plain" || fault == u"nowhere") {
+        if (fault == u"plain")
+            writeFile(inst.folder() + QStringLiteral("/plain"), "a file, not a folder");
+        inst.publish(names.constLast(), "published");
+        inst.vouch();
+    }
+    const QString files = inst.published.filePath(QStringLiteral("files/"));
+    if (fault == u"flip file")
+        Installation::flipByte(files + QStringLiteral("b.dat"), 1000);
+    if (fault == u"flip staged")
+        Installation::flipByte(stagingFolder() + QStringLiteral("/UpdateInfor.inf"), 2);
+    if (fault == u"flip sums")
+        Installation::flipByte(files + QStringLiteral("SHA256SUMS"), 3);
+    if (fault == u"flip signature")
+        Installation::flipByte(files + QStringLiteral("SHA256SUMS.minisig"),
+                               readFile(files + QStringLiteral("SHA256SUMS.minisig")).indexOf('\n') + 20);
+    if (fault == u"flip comment")
+        Installation::flipByte(files + QStringLiteral("SHA256SUMS.minisig"),
+                               readFile(files + QStringLiteral("SHA256SUMS.minisig")).indexOf("release"));
+    if (fault == u"other key") {
+        inst.keys = minisign::generateKeyPair();
+        inst.vouch();
+    }
+    if (fault == u"unlisted")
+        inst.vouch({QStringLiteral("c.dat")});
+    if (fault == u"unsigned")
+        QFile::remove(files + QStringLiteral("SHA256SUMS.minisig"));
+    if (fault == u"replayed") {
+        inst.stage(count, names, QStringLiteral("5.0"));
+        inst.stage(count, names, QStringLiteral("5.1"), false);
+    }
+    if (fault.startsWith(u"unsized")) {
+        QVERIFY(inst.server.setUnsized(QStringLiteral("files/b.dat")));
+        QVERIFY(inst.server.setDropAfter(QStringLiteral("files/b.dat"), 100000));
+    }
+    if (fault.endsWith(u"no key"))
+        inst.seams.updateKey.reset();
     if (fault == u"folder") {
         QDir(inst.folder()).mkdir(QStringLiteral("plugins"));
         inst.publish(QStringLiteral("plugins"), "a file where a folder is installed");
+        inst.vouch();
     }
 
     const QMap<QString, QByteArray> before = snapshot(inst.root.path());
