@@ -4,6 +4,7 @@
 #include "../tickers/frminf.h"
 #include "error.h"
 #include "programfile.h"
+#include "settings.h"
 #include "versioninfo.h"
 
 #include <QDir>
@@ -29,16 +30,6 @@ Form1 &Session::form1()
 bool checkOnline(const Seams &seams)
 {
     return seams.probe();
-}
-
-UpdateCheckMode updateCheckMode()
-{
-    const QString mode = qEnvironmentVariable("VELTARO_UPDATE_CHECK").trimmed().toLower();
-    if (mode == QLatin1String("always"))
-        return UpdateCheckMode::Always;
-    if (mode == QLatin1String("never"))
-        return UpdateCheckMode::Never;
-    return UpdateCheckMode::Draw;
 }
 
 namespace {
