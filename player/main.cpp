@@ -1,3 +1,4 @@
+#include "commandline.h"
 #include "mainwindow/form1.h"
 #include "startup/general.h"
 
@@ -5,6 +6,11 @@
 
 int main(int argc, char *argv[])
 {
+    QCommandLineParser options;
+    if (const auto status = commandline::parse(
+            options, argc, argv,
+            QStringLiteral("The Veltaro portal client: films, live TV, video on demand.")))
+        return *status;
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltaro"));

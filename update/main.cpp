@@ -1,9 +1,15 @@
+#include "commandline.h"
 #include "frmupdate.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    QCommandLineParser options;
+    if (const auto status =
+            commandline::parse(options, argc, argv,
+                               QStringLiteral("Installs the Veltaro version that player staged.")))
+        return *status;
     QApplication app(argc, argv);
     frmUpdate form(Seams::system());
     form.show();
