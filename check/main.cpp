@@ -1,4 +1,5 @@
 // Installs a new updater that the client staged, then starts it.
+#include "commandline.h"
 #include "error.h"
 #include "http.h"
 #include "platform.h"
@@ -10,6 +11,11 @@
 
 int main(int argc, char *argv[])
 {
+    QCommandLineParser options;
+    if (const auto status = commandline::parse(
+            options, argc, argv,
+            QStringLiteral("Installs a new updater that player staged, then starts it.")))
+        return *status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltaro"));
     const Seams seams = Seams::system();

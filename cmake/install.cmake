@@ -1,7 +1,9 @@
 # Install rules and the Debian package. `cmake --install build --prefix P`
 # gives P/opt/veltaro (player, update, check, ClientInfor.inf, 404.html),
-# P/share/applications/veltaro.desktop, the icon in P/share/icons/hicolor and
-# the command P/bin/veltaro; the package installs the folder as /opt/veltaro.
+# P/share/applications/veltaro.desktop, the icon in P/share/icons/hicolor,
+# the AppStream data, the manual page, the documentation with an example
+# veltaro.conf, and the command P/bin/veltaro; the package (prefix /usr)
+# installs the folder as /usr/lib/veltaro.
 
 set(VELTARO_UPDATER_VERSION "2.0")
 
@@ -25,6 +27,11 @@ install(CODE "
   set(VELTARO_DATA \"${PROJECT_SOURCE_DIR}/player/404.html;${CMAKE_BINARY_DIR}/install/ClientInfor.inf\")
   set(VELTARO_ICONS \"${PROJECT_SOURCE_DIR}/player/skin\")
   set(VELTARO_DESKTOP_TEMPLATE \"${CMAKE_CURRENT_LIST_DIR}/veltaro.desktop.in\")
+  set(VELTARO_METAINFO \"${PROJECT_SOURCE_DIR}/metainfo/com.example.veltaro.metainfo.xml\")
+  set(VELTARO_DOCS \"${CMAKE_CURRENT_LIST_DIR}/copyright;${CMAKE_CURRENT_LIST_DIR}/veltaro.conf.example\")
+  set(VELTARO_CHANGELOG \"${CMAKE_CURRENT_LIST_DIR}/changelog\")
+  set(VELTARO_MAN_INCLUDE \"${CMAKE_CURRENT_LIST_DIR}/veltaro.h2m\")
+  set(VELTARO_WORK \"${CMAKE_BINARY_DIR}/install\")
   set(VELTARO_STRIP \"${CMAKE_STRIP}\")
   include(\"${CMAKE_CURRENT_LIST_DIR}/install-layout.cmake\")
 ")
@@ -33,11 +40,12 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME veltaro)
 set(CPACK_PACKAGE_VENDOR Veltaro)
 set(CPACK_PACKAGE_CONTACT "Veltaro <support@veltaro.example.com>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Veltaro portal client: films, live TV and video on demand")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "client for the Veltaro portal: films, live TV and video on demand")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VELTARO_HOME_SITE_URL}")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "The Veltaro desktop client frames the Veltaro web portal in a skinned window,

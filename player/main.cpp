@@ -1,3 +1,4 @@
+#include "commandline.h"
 #include "error.h"
 #include "installjournal.h"
 #include "mainwindow/form1.h"
@@ -8,6 +9,11 @@
 
 int main(int argc, char *argv[])
 {
+    QCommandLineParser options;
+    if (const auto status = commandline::parse(
+            options, argc, argv,
+            QStringLiteral("The Veltaro portal client: films, live TV, video on demand.")))
+        return *status;
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltaro"));

@@ -4,6 +4,7 @@
 #include "installer.h"
 #include "programfile.h"
 #include "settings.h"
+#include "skinpicture.h"
 #include "updatesequence.h"
 #include "versioninfo.h"
 
@@ -57,7 +58,7 @@ frmUpdate::frmUpdate(const Seams &seams, QWidget *parent)
       m_seams(seams)
 {
     loadSkin();
-    m_background = QPixmap(QStringLiteral(":/skin/update_background.jpg"));
+    m_background = skinPicture(QStringLiteral(":/skin/update_background.jpg"));
     setWindowTitle(QStringLiteral("在线更新程序2.0"));
     setWindowIcon(QIcon(QStringLiteral(":/skin/update.ico")));
     QFont chinese = font();

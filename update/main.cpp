@@ -1,3 +1,4 @@
+#include "commandline.h"
 #include "frmupdate.h"
 #include "installjournal.h"
 #include "versioninfo.h"
@@ -6,6 +7,11 @@
 
 int main(int argc, char *argv[])
 {
+    QCommandLineParser options;
+    if (const auto status =
+            commandline::parse(options, argc, argv,
+                               QStringLiteral("Installs the Veltaro version that player staged.")))
+        return *status;
     QApplication app(argc, argv);
     const Seams seams = Seams::system();
     finishInterruptedInstallAtStart(seams.installFolder, stagingFolder());

@@ -1,6 +1,7 @@
 // Form1's controls with their design properties, in stacking order.
 #include "../tickers/frminf.h"
 #include "form1.h"
+#include "skinpicture.h"
 
 #include <QApplication>
 #include <QFont>
@@ -11,7 +12,7 @@ namespace
 
 QPixmap skin(const char *name)
 {
-    return QPixmap(QStringLiteral(":/skin/") + QLatin1String(name));
+    return skinPicture(QStringLiteral(":/skin/") + QLatin1String(name));
 }
 
 // Stands in for the 9-point "宋体" the skin was drawn for: 12-pixel CJK

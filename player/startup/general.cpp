@@ -5,6 +5,7 @@
 #include "error.h"
 #include "programfile.h"
 #include "publishednames.h"
+#include "settings.h"
 #include "updatetrust.h"
 #include "versioninfo.h"
 
@@ -31,16 +32,6 @@ Form1 &Session::form1()
 bool checkOnline(const Seams &seams)
 {
     return seams.probe();
-}
-
-UpdateCheckMode updateCheckMode()
-{
-    const QString mode = qEnvironmentVariable("VELTARO_UPDATE_CHECK").trimmed().toLower();
-    if (mode == QLatin1String("always"))
-        return UpdateCheckMode::Always;
-    if (mode == QLatin1String("never"))
-        return UpdateCheckMode::Never;
-    return UpdateCheckMode::Draw;
 }
 
 namespace {

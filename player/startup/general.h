@@ -35,10 +35,6 @@ private:
 
 bool checkOnline(const Seams &seams);
 
-// VELTARO_UPDATE_CHECK=always or never replaces the one-in-eight draw.
-enum class UpdateCheckMode { Draw, Always, Never };
-UpdateCheckMode updateCheckMode();
-
 // The start-up sequence: probe, the occasional update check, and the main
 // window. Returns once the main window is shown, or after handing over to
 // the updater (the process end is requested through the seams then).

@@ -1,6 +1,7 @@
 #include "frminf.h"
 
 #include "settings.h"
+#include "skinpicture.h"
 
 FrmInf::FrmInf(QWidget *owner, Seams &seams)
     : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint), m_seams(seams)
@@ -12,7 +13,7 @@ FrmInf::FrmInf(QWidget *owner, Seams &seams)
 
     img = new forms::PictureBox(this);
     img->setTwipsRect({3906, 0, 600, 210});
-    img->setPicture(QPixmap(QStringLiteral(":/skin/frminf_close.gif")));
+    img->setPicture(skinPicture(QStringLiteral(":/skin/frminf_close.gif")));
     img->setAutoSize(true);
 
     // Larger than the window, and the view larger still and shifted up and

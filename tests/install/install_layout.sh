@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # The install folder holds exactly what the programs need, ClientInfor.inf is
-# byte for byte what they read, and the menu entry, icons and command point
-# at the installed player.
+# byte for byte what they read, the menu entry, icons and command point at
+# the installed player, the manual page, AppStream data and documentation are
+# in place and valid, and the Debian package passes lintian without errors.
 set -euo pipefail
 build=$1 version=$2 url=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
 fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
-command -v desktop-file-validate > /dev/null || { echo "desktop-file-validate missing (desktop-file-utils)"; exit 1; }
+for tool in desktop-file-validate appstreamcli lintian man cpack; do
+    command -v $tool > /dev/null || { echo "$tool missing (tools/setup installs it)"; exit 1; }
+done
 
 # check ROOT PREFIX FOLDER: ROOT is where the files were staged, PREFIX and
 # FOLDER are the paths they have once in place.
@@ -41,8 +44,21 @@ check() {
     grep -qxF "Exec=$exec" "$entry" || fail "desktop entry runs $(grep '^Exec=' "$entry")"
     grep -qx 'Icon=veltaro' "$entry" || fail "desktop entry icon"
 
-    [ "$(readlink "$root$prefix/bin/veltaro")" = "$folder/player" ] \
-        || fail "bin/veltaro points at $(readlink "$root$prefix/bin/veltaro")"
+    local link=$root$prefix/bin/veltaro
+    [ "$(readlink "$link")" = "$(realpath -m --relative-to="$prefix/bin" "$folder/player")" ] \
+        || fail "bin/veltaro points at $(readlink "$link")"
+    [ "$("$link" --version)" = "veltaro (Veltaro) $version" ] || fail "veltaro --version: $("$link" --version 2>&1)"
+
+    local page=$root$prefix/share/man/man1/veltaro.1.gz
+    gzip -dc "$page" | grep -qF -e '\-\-version' || fail "manual page $page lacks --version"
+    gzip -dc "$page" | grep -qF -e '/etc/xdg/veltaro/veltaro.conf' || fail "manual page $page lacks the settings file"
+    report=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 > /dev/null) || fail "man -l $page"
+    [ -z "$report" ] || fail "manual page warnings: $report"
+    report=$(appstreamcli validate --no-net --pedantic "$root$prefix/share/metainfo/com.example.veltaro.metainfo.xml" 2>&1) \
+        || fail "metainfo invalid: $report"
+    local doc=$root$prefix/share/doc/veltaro
+    [ "$(cd "$doc" && ls | tr '\n' ' ')" = "changelog.gz copyright veltaro.conf.example " ] \
+        || fail "$doc holds: $(ls "$doc")"
 }
 
 # A user prefix, with a space in its path as home folders may have.
@@ -50,10 +66,17 @@ prefix="$work/home dir/.local"
 cmake --install "$build" --prefix "$prefix" > "$work/user.log"
 check "" "$prefix" "$prefix/opt/veltaro"
 
-# The system package: the folder goes to /opt/veltaro, the rest under /usr.
+# The system package: the folder goes to /usr/lib/veltaro, the rest under /usr.
 DESTDIR=$work/stage cmake --install "$build" --prefix /usr > "$work/system.log"
-check "$work/stage" /usr /opt/veltaro
-[ ! -e "$work/stage/usr/opt" ] || fail "the package would install /usr/opt"
+check "$work/stage" /usr /usr/lib/veltaro
+[ "$(ls "$work/stage")" = usr ] || fail "the package would install $(ls "$work/stage")"
+
+# The package itself, as the distribution checks it: errors fail, warnings
+# are shown.
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/deb" > "$work/cpack.log" 2>&1 || fail "cpack: $(tail "$work/cpack.log")"
+report=$(lintian "$work"/deb/veltaro_*.deb 2>&1 | grep -v '^running with root' || true)
+echo "${report:-lintian: no errors or warnings}"
+! grep -q '^E:' <<< "$report" || fail "lintian errors"
 
 [ "$failed" -eq 0 ] || exit 1
-echo "2 passed, 0 failed"
+echo "3 passed, 0 failed"

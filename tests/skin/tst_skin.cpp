@@ -1,6 +1,8 @@
 // The skin pictures: the layout and the hover zones are computed from their
 // sizes, the programs load them by name, and the hover pictures must sit
 // seamlessly on the pictures they are shown over.
+#include "skinpicture.h"
+
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
@@ -96,6 +98,7 @@ private slots:
     void skinHoldsExactlyThesePictures();
     void iconImages_data();
     void iconImages();
+    void cursorHotSpotOnFingertip_data();
     void cursorHotSpotOnFingertip();
     void seamlessOverlay_data();
     void seamlessOverlay();
@@ -110,9 +113,15 @@ void TestSkin::picture_data()
     QTest::addColumn<QSize>("size");
     QTest::addColumn<int>("bmpBits");
 
-    for (const auto &r : pictures)
-        QTest::newRow(r.name) << QString::fromLatin1(r.name) << QByteArray(r.format)
-                              << QSize(r.w, r.h) << r.bits;
+    for (const auto &r : pictures) {
+        const QString name = QString::fromLatin1(r.name);
+        QTest::newRow(r.name) << name << QByteArray(r.format) << QSize(r.w, r.h) << r.bits;
+        // High-DPI screens show a twin of twice the pixels; the icons have
+        // sizes of their own.
+        if (QByteArray(r.format) != "ico")
+            QTest::addRow("%s@2x", r.name)
+                << doubleSizePath(name) << QByteArray(r.format) << QSize(r.w, r.h) * 2 << r.bits;
+    }
 }
 
 void TestSkin::picture()
@@ -141,8 +150,11 @@ void TestSkin::skinHoldsExactlyThesePictures()
     for (QDirIterator it(QStringLiteral(":/skin")); it.hasNext();)
         listed.insert(it.next().mid(7));
     QSet<QString> expected;
-    for (const auto &r : pictures)
+    for (const auto &r : pictures) {
         expected.insert(QString::fromLatin1(r.name));
+        if (QByteArray(r.format) != "ico")
+            expected.insert(doubleSizePath(QString::fromLatin1(r.name)));
+    }
     QCOMPARE(listed, expected);
 }
 
@@ -173,29 +185,41 @@ void TestSkin::iconImages()
     QCOMPARE(found, sizes);
 }
 
+void TestSkin::cursorHotSpotOnFingertip_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("scale");
+    QTest::newRow("1x") << "hand.cur" << 1;
+    QTest::newRow("2x") << "hand@2x.cur" << 2;
+}
+
 void TestSkin::cursorHotSpotOnFingertip()
 {
-    const QByteArray b = bytes(QStringLiteral("hand.cur"));
+    QFETCH(QString, name);
+    QFETCH(int, scale);
+    const int n = 32 * scale;
+    const QByteArray b = bytes(name);
     QVERIFY(b.size() > 22);
     const auto u16 = [&](int at) { return qFromLittleEndian<quint16>(b.constData() + at); };
     QCOMPARE(u16(2), quint16(2)); // a cursor, not an icon
     QCOMPARE(u16(4), quint16(1));
-    QCOMPARE(quint8(b[6]), quint8(32));
-    QCOMPARE(quint8(b[7]), quint8(32));
+    QCOMPARE(quint8(b[6]), quint8(n));
+    QCOMPARE(quint8(b[7]), quint8(n));
     QCOMPARE(quint8(b[8]), quint8(16));
-    QCOMPARE(u16(10), quint16(12));
-    QCOMPARE(u16(12), quint16(1));
+    QCOMPARE(u16(10), quint16(12 * scale));
+    QCOMPARE(u16(12), quint16(scale));
 
     // The hot spot is the topmost pixel of the raised finger.
-    QImageReader reader(res(QStringLiteral("hand.cur")), "cur");
+    QImageReader reader(res(name), "cur");
     const QImage img = reader.read().convertToFormat(QImage::Format_ARGB32);
     QVERIFY(!img.isNull());
-    QCOMPARE(qAlpha(img.pixel(12, 1)), 255);
-    for (int x = 0; x < 32; ++x)
-        QCOMPARE(qAlpha(img.pixel(x, 0)), 0);
-    for (int x = 0; x < 32; ++x)
-        if (x < 11 || x > 13)
-            QCOMPARE(qAlpha(img.pixel(x, 1)), 0);
+    QCOMPARE(qAlpha(img.pixel(12 * scale, scale)), 255);
+    for (int y = 0; y < scale; ++y)
+        for (int x = 0; x < n; ++x)
+            QCOMPARE(qAlpha(img.pixel(x, y)), 0);
+    for (int x = 0; x < n; ++x)
+        if (x < 11 * scale || x >= 14 * scale)
+            QCOMPARE(qAlpha(img.pixel(x, scale)), 0);
 }
 
 void TestSkin::seamlessOverlay_data()

@@ -4,6 +4,7 @@
 #include <QBuffer>
 #include <QDataStream>
 #include <QPainterPath>
+#include <vector>
 
 namespace skin
 {
@@ -27,7 +28,7 @@ struct Noise {
 
 QImage barCrop(int left, int width, int height)
 {
-    return bottomBar().copy(left, barIconTop, width, height);
+    return crop(bottomBar(), QRect(left, barIconTop, width, height));
 }
 
 } // namespace
@@ -41,9 +42,9 @@ QImage bottomBar()
     fill.setColorAt(0.0, QColor(0x34, 0x34, 0x34));
     fill.setColorAt(0.12, QColor(0x2A, 0x2A, 0x2A));
     fill.setColorAt(1.0, QColor(0x14, 0x14, 0x14));
-    p.fillRect(img.rect(), fill);
-    p.fillRect(QRect(0, 0, img.width(), 1), QColor(0x48, 0x48, 0x48));
-    p.fillRect(QRect(0, 1, img.width(), 1), QColor(0x1C, 0x1C, 0x1C));
+    p.fillRect(QRect(0, 0, 5000, barHeight), fill);
+    p.fillRect(QRect(0, 0, 5000, 1), QColor(0x48, 0x48, 0x48));
+    p.fillRect(QRect(0, 1, 5000, 1), QColor(0x1C, 0x1C, 0x1C));
     return img;
 }
 
@@ -52,10 +53,11 @@ QImage border()
     QImage img = canvas(3, 3000);
     const int base[3] = {0x2A, 0x3A, 0x22};
     Noise noise{0x5EED};
+    // Grain in device pixels: finer on a high-DPI screen, not blockier.
     for (int y = 0; y < img.height(); ++y) {
         const int n = noise.next(2);
-        for (int x = 0; x < 3; ++x) {
-            const int v = base[x] + n;
+        for (int x = 0; x < img.width(); ++x) {
+            const int v = base[x / scale()] + n;
             img.setPixelColor(x, y, QColor(v, v, v));
         }
     }
@@ -67,7 +69,7 @@ QImage logo()
     QImage img = canvas(220, 66, windowGround);
     QPainter p;
     begin(p, img);
-    glowingPlaySymbol(p, img.size(), QRectF(8, 8, 50, 50), 4, 70);
+    glowingPlaySymbol(p, logicalSize(img), QRectF(8, 8, 50, 50), 4, 70);
     productName(p, QPointF(66, 40), 44);
 
     // A brush stroke under the name, tapering at both ends.
@@ -221,52 +223,55 @@ void put32(QDataStream &s, int v)
 
 QByteArray handCursor()
 {
+    // Drawn at the current scale: 32 x 32 or, for high-DPI screens, 64 x 64
+    // with the outline and shade in screen pixels, so the hand stays crisp.
+    const int k = scale(), n = 32 * k;
     const QImage shape = handShape();
     auto inside = [&](int x, int y) {
-        return x >= 0 && y >= 0 && x < 32 && y < 32 && qAlpha(shape.pixel(x, y)) > 127;
+        return x >= 0 && y >= 0 && x < n && y < n && qAlpha(shape.pixel(x, y)) > 127;
     };
     // Palette index per pixel: 0 black outline, 1 white, 2 grey shade, -1 clear.
-    int px[32][32];
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) {
+    std::vector<std::vector<int>> px(n, std::vector<int>(n));
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
             if (!inside(x, y)) {
                 px[y][x] = -1;
                 continue;
             }
             const bool edge =
                 !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1);
-            px[y][x] = edge ? 0 : (!inside(x + 2, y) ? 2 : 1);
+            px[y][x] = edge ? 0 : (!inside(x + 2 * k, y) ? 2 : 1);
         }
-    // Creases between the fingers.
+    // Creases between the fingers, one screen pixel wide.
     for (auto [x, from, to] : {std::tuple{14, 9, 15}, {18, 10, 15}, {22, 12, 15}})
-        for (int y = from; y <= to; ++y)
-            if (px[y][x] >= 0)
-                px[y][x] = 0;
+        for (int y = from * k; y < (to + 1) * k; ++y)
+            if (px[y][x * k] >= 0)
+                px[y][x * k] = 0;
 
     const QRgb palette[16] = {qRgb(0, 0, 0), qRgb(255, 255, 255), qRgb(0xB8, 0xB8, 0xB8)};
-    const int xorBytes = 32 * 16, andBytes = 32 * 4;
+    const int xorBytes = n * n / 2, andBytes = n * n / 8;
     QByteArray out;
     QBuffer buf(&out);
     buf.open(QIODevice::WriteOnly);
     QDataStream s(&buf);
     s.setByteOrder(QDataStream::LittleEndian);
-    // Directory: one 32 x 32 image of 16 colours, hot spot at (12, 1).
+    // Directory: one image of 16 colours, hot spot at (12, 1) in 1x pixels.
     put16(s, 0), put16(s, 2), put16(s, 1);
-    s << quint8(32) << quint8(32) << quint8(16) << quint8(0);
-    put16(s, 12), put16(s, 1);
+    s << quint8(n) << quint8(n) << quint8(16) << quint8(0);
+    put16(s, 12 * k), put16(s, 1 * k);
     put32(s, 40 + 16 * 4 + xorBytes + andBytes), put32(s, 22);
     // Bitmap header: the height counts the colour and the mask rows.
-    put32(s, 40), put32(s, 32), put32(s, 64), put16(s, 1), put16(s, 4);
+    put32(s, 40), put32(s, n), put32(s, 2 * n), put16(s, 1), put16(s, 4);
     put32(s, 0), put32(s, xorBytes + andBytes), put32(s, 0), put32(s, 0), put32(s, 16), put32(s, 0);
     for (QRgb c : palette)
         s << quint8(qBlue(c)) << quint8(qGreen(c)) << quint8(qRed(c)) << quint8(0);
-    for (int y = 31; y >= 0; --y)
-        for (int x = 0; x < 32; x += 2) {
+    for (int y = n - 1; y >= 0; --y)
+        for (int x = 0; x < n; x += 2) {
             auto nib = [&](int v) { return v < 0 ? 0 : v; };
             s << quint8(nib(px[y][x]) << 4 | nib(px[y][x + 1]));
         }
-    for (int y = 31; y >= 0; --y)
-        for (int x = 0; x < 32; x += 8) {
+    for (int y = n - 1; y >= 0; --y)
+        for (int x = 0; x < n; x += 8) {
             quint8 bits = 0;
             for (int b = 0; b < 8; ++b)
                 if (px[y][x + b] < 0)

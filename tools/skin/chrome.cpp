@@ -39,23 +39,22 @@ QImage stripGround()
     p.drawPath(rim.translated(-0.5, 0.5));
     p.setPen(QPen(QColor(255, 255, 255, 26), 1));
     p.drawPath(rim.translated(0.5, -0.5));
-    p.end();
     // The window's top hairline runs across the strip too.
-    for (int x = 0; x < img.width(); ++x)
-        img.setPixelColor(x, 1, hairline);
+    p.fillRect(QRect(0, 1, 131, 1), hairline);
+    p.end();
     return img;
 }
 
 QImage cropAt(int left, int size)
 {
-    return stripGround().copy(left, buttonTop, size, size);
+    return crop(stripGround(), QRect(left, buttonTop, size, size));
 }
 
 // A glyph drawn white with an amber glow around it, over what is on img.
 template <typename Draw>
 void glowingGlyph(QImage &img, Draw draw, const QColor &glowTint, int radius = 2)
 {
-    QImage shape = canvas(img.width(), img.height());
+    QImage shape = canvas(logicalSize(img));
     QPainter g;
     begin(g, shape);
     draw(g, Qt::white);
@@ -86,7 +85,7 @@ QImage pinPicture(bool upright, bool framed)
     if (framed) {
         QPainter p;
         begin(p, img);
-        hoverFrame(p, img.rect());
+        hoverFrame(p, QRect(QPoint(), logicalSize(img)));
     }
     // A pinned window shows the pin in amber; a loose one in white.
     if (upright)
@@ -109,7 +108,7 @@ template <typename Glyph> QImage framedLit(int left, Glyph glyph)
     QImage img = cropAt(left, buttonSize);
     QPainter p;
     begin(p, img);
-    hoverFrame(p, img.rect());
+    hoverFrame(p, QRect(QPoint(), logicalSize(img)));
     p.end();
     glowingGlyph(
         img, [glyph](QPainter &g, QColor c) { glyph(g, QPointF(0, 0), c); }, withAlpha(amber, 200));
@@ -133,7 +132,7 @@ QImage closeLit()
     QImage img = cropAt(closeLeft, closeSize);
     QPainter p;
     begin(p, img);
-    const QRectF r = QRectF(img.rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const QRectF r = QRectF(QPointF(), logicalSize(img)).adjusted(0.5, 0.5, -0.5, -0.5);
     QLinearGradient fill(r.topLeft(), r.bottomLeft());
     fill.setColorAt(0, QColor(0xF0, 0x50, 0x58));
     fill.setColorAt(1, QColor(0xB8, 0x1E, 0x28));

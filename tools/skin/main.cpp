@@ -1,6 +1,7 @@
 // Draws the skin of player and update into their skin folders. Pictures that
 // Qt cannot write as wanted (GIF, 8-bit BMP, multi-image ICO, JPEG without
 // chroma subsampling) are left as PNG in the work folder for ./generate.
+#include "paint.h"
 #include "pictures.h"
 
 #include <QDir>
@@ -47,42 +48,53 @@ int main(int argc, char **argv)
             fail(QStringLiteral("font %1 is not installed").arg(QLatin1String(family)));
     const QDir player(QString::fromLocal8Bit(argv[1]));
     const QDir work(QString::fromLocal8Bit(argv[2]));
-    auto pl = [&](const char *name) { return player.filePath(QLatin1String(name)); };
-    auto wk = [&](const char *name) { return work.filePath(QLatin1String(name)); };
     using namespace skin;
+    // Every picture twice: as designed, and at twice the pixels for high-DPI
+    // screens, where Qt shows "name@2x.ext" in place of "name.ext".
+    for (const int scale : {1, 2}) {
+        setScale(scale);
+        const QString suffix = scale == 1 ? QString() : QStringLiteral("@2x");
+        auto named = [&](const QDir &dir, const char *name, const char *ext) {
+            return dir.filePath(QLatin1String(name) + suffix + QLatin1Char('.') +
+                                QLatin1String(ext));
+        };
+        auto pl = [&](const char *name, const char *ext) { return named(player, name, ext); };
+        auto wk = [&](const char *name) { return named(work, name, "png"); };
 
-    save(captionStrip(), pl("caption_strip.bmp"));
-    save(pinPicture(false, true), pl("pin_flat_framed.bmp"));
-    save(pinPicture(true, false), pl("pin_upright.bmp"));
-    save(pinPicture(true, true), pl("pin_upright_framed.bmp"));
-    save(minLit(), wk("min_lit.png"));
-    save(maxLit(), wk("max_lit.png"));
-    save(closeLit(), wk("close_lit.png"));
-    save(orchid(), wk("orchid.png"));
+        save(captionStrip(), pl("caption_strip", "bmp"));
+        save(pinPicture(false, true), pl("pin_flat_framed", "bmp"));
+        save(pinPicture(true, false), pl("pin_upright", "bmp"));
+        save(pinPicture(true, true), pl("pin_upright_framed", "bmp"));
+        save(minLit(), wk("min_lit"));
+        save(maxLit(), wk("max_lit"));
+        save(closeLit(), wk("close_lit"));
+        save(orchid(), wk("orchid"));
 
-    save(singleTab(TabIcon::House, false), wk("home_tab.png"));
-    save(doubleTab(LitHalf::None), wk("tab_double_none.png"));
-    save(doubleTab(LitHalf::Left), pl("tab_double_left.bmp"));
-    save(doubleTab(LitHalf::Right), pl("tab_double_right.bmp"));
-    save(singleTab(TabIcon::Television, false), wk("tab_live.png"));
-    save(singleTab(TabIcon::Television, true), wk("tab_live_lit.png"));
-    save(singleTab(TabIcon::Box, false), wk("tab_app.png"));
-    save(singleTab(TabIcon::Box, true), wk("tab_app_lit.png"));
-    save(playIcon(), pl("play.bmp"));
-    save(filmIcon(), pl("film.bmp"));
+        save(singleTab(TabIcon::House, false), wk("home_tab"));
+        save(doubleTab(LitHalf::None), wk("tab_double_none"));
+        save(doubleTab(LitHalf::Left), pl("tab_double_left", "bmp"));
+        save(doubleTab(LitHalf::Right), pl("tab_double_right", "bmp"));
+        save(singleTab(TabIcon::Television, false), wk("tab_live"));
+        save(singleTab(TabIcon::Television, true), wk("tab_live_lit"));
+        save(singleTab(TabIcon::Box, false), wk("tab_app"));
+        save(singleTab(TabIcon::Box, true), wk("tab_app_lit"));
+        save(playIcon(), pl("play", "bmp"));
+        save(filmIcon(), pl("film", "bmp"));
 
-    save(bottomBar(), wk("bottom_bar.png"));
-    save(border(), wk("border.png"));
-    save(logo(), wk("logo.png"));
-    save(guestbookIcon(), pl("guestbook.bmp"));
-    save(sponsorIcon(), wk("sponsor.png"));
-    save(newsIcon(), wk("news.png"));
-    save(promotionClose(), wk("frminf_close.png"));
+        save(bottomBar(), wk("bottom_bar"));
+        save(border(), wk("border"));
+        save(logo(), wk("logo"));
+        save(guestbookIcon(), pl("guestbook", "bmp"));
+        save(sponsorIcon(), wk("sponsor"));
+        save(newsIcon(), wk("news"));
+        save(promotionClose(), wk("frminf_close"));
+        saveBytes(handCursor(), pl("hand", "cur"));
+        save(updateBackground(), wk("update_background"));
+    }
+    // The icons come in sizes of their own already.
+    setScale(1);
     for (int size : {128, 64, 48, 32, 16})
         save(productIcon(size), player.filePath(QStringLiteral("veltaro-%1.png").arg(size)));
-    saveBytes(handCursor(), pl("hand.cur"));
-
-    save(updateBackground(), wk("update_background.png"));
-    save(updateIcon(), wk("update.png"));
+    save(updateIcon(), work.filePath(QStringLiteral("update.png")));
     return 0;
 }

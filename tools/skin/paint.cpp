@@ -7,11 +7,43 @@
 namespace skin
 {
 
+namespace
+{
+int drawingScale = 1;
+}
+
+void setScale(int scale)
+{
+    drawingScale = scale;
+}
+
+int scale()
+{
+    return drawingScale;
+}
+
 QImage canvas(int w, int h, const QColor &fill)
 {
-    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    QImage img(w * drawingScale, h * drawingScale, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(drawingScale);
     img.fill(fill);
     return img;
+}
+
+QImage canvas(const QSize &size, const QColor &fill)
+{
+    return canvas(size.width(), size.height(), fill);
+}
+
+QSize logicalSize(const QImage &img)
+{
+    return img.deviceIndependentSize().toSize();
+}
+
+QImage crop(const QImage &img, const QRect &part)
+{
+    const int s = int(img.devicePixelRatio());
+    return img.copy(QRect(part.topLeft() * s, part.size() * s));
 }
 
 void begin(QPainter &p, QImage &img)
@@ -67,13 +99,13 @@ void boxBlur(QImage &img, int radius)
 
 QImage glow(const QImage &src, int radius, const QColor &tint)
 {
-    QImage mask = canvas(src.width(), src.height());
+    QImage mask = canvas(logicalSize(src));
     for (int y = 0; y < src.height(); ++y)
         for (int x = 0; x < src.width(); ++x) {
             const int a = qAlpha(src.pixel(x, y)) * tint.alpha() / 255;
             mask.setPixel(x, y, qPremultiply(qRgba(tint.red(), tint.green(), tint.blue(), a)));
         }
-    boxBlur(mask, radius);
+    boxBlur(mask, radius * int(src.devicePixelRatio()));
     return mask;
 }
 

@@ -204,7 +204,7 @@ namespace
 // The ground under a 14 x 14 icon that lies on the double tab at x.
 QImage doubleTabCrop(int x)
 {
-    return doubleTab(LitHalf::None).copy(x, 12, 14, 14);
+    return crop(doubleTab(LitHalf::None), QRect(x, 12, 14, 14));
 }
 
 } // namespace

@@ -54,7 +54,7 @@ QImage updateBackground()
 
     fallingStreaks(p);
 
-    glowingPlaySymbol(p, img.size(), QRectF(24, 34, 84, 84), 6, 90);
+    glowingPlaySymbol(p, logicalSize(img), QRectF(24, 34, 84, 84), 6, 90);
     productName(p, QPointF(118, 84), 46);
 
     p.setFont(cjkFont(13));
