@@ -16,7 +16,7 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/ClientInfor.inf.in ${CMAKE_BINARY_DIR}/
 
 # A tree without one of the programs still configures; the folder then lacks it.
 set(programs)
-foreach(program player update check)
+foreach(program player update check publish)
   if(TARGET ${program})
     list(APPEND programs "$<TARGET_FILE:${program}>")
   endif()
