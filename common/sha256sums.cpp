@@ -3,6 +3,7 @@
 #include "error.h"
 
 #include <QRegularExpression>
+#include <openssl/evp.h>
 
 namespace
 {
@@ -33,20 +34,32 @@ std::optional<QByteArray> unescaped(const QByteArray &name)
 }
 } // namespace
 
-Sha256::Sha256()
+struct Sha256::Context {
+    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> md{EVP_MD_CTX_new(), EVP_MD_CTX_free};
+};
+
+Sha256::Sha256() : m_context(std::make_unique<Context>())
 {
-    crypto_hash_sha256_init(&m_state);
+    if (!m_context->md || EVP_DigestInit_ex(m_context->md.get(), EVP_sha256(), nullptr) != 1)
+        throw Error(QStringLiteral("SHA-256 is not available"));
 }
+
+Sha256::~Sha256() = default;
 
 void Sha256::add(const char *data, std::size_t size)
 {
-    crypto_hash_sha256_update(&m_state, reinterpret_cast<const unsigned char *>(data), size);
+    if (EVP_DigestUpdate(m_context->md.get(), data, size) != 1)
+        throw Error(QStringLiteral("SHA-256 failed"));
 }
 
 QByteArray Sha256::finish()
 {
-    QByteArray digest(crypto_hash_sha256_BYTES, '\0');
-    crypto_hash_sha256_final(&m_state, reinterpret_cast<unsigned char *>(digest.data()));
+    QByteArray digest(32, '\0');
+    unsigned int length = 0;
+    if (EVP_DigestFinal_ex(m_context->md.get(), reinterpret_cast<unsigned char *>(digest.data()),
+                           &length) != 1 ||
+        length != 32)
+        throw Error(QStringLiteral("SHA-256 failed"));
     return digest;
 }
 
