@@ -1,5 +1,6 @@
 #include "mainwindow/form1.h"
 #include "startup/general.h"
+#include "startup/rendering.h"
 
 #include <QApplication>
 
@@ -8,6 +9,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltaro"));
+    Rendering::apply(Rendering::choose(Rendering::probe()));
     // The process ends through Form1's unload, not when a window closes.
     QApplication::setQuitOnLastWindowClosed(false);
 
