@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """One start of a browser program, timed from the server's access log.
 
-    startup-probe.py ACCESS_LOG SETTLE_SECONDS TIMEOUT_SECONDS -- COMMAND...
+    startup-probe.py ACCESS_LOG SETTLE_SECONDS TIMEOUT_SECONDS IDLE_SECONDS -- COMMAND...
 
 Starts COMMAND, samples the total PSS of every process it starts (helpers
 that detach are kept in the tree: this process is their subreaper) every
 ~100 ms, waits for the page's load report in the access log and keeps
-sampling SETTLE_SECONDS after it, then ends the tree. Prints one line:
-"<ms from launch to the load report> <peak PSS in KB>".
+sampling SETTLE_SECONDS after it. Then, when IDLE_SECONDS is not 0, it
+leaves the program alone that long and takes the CPU time the tree used
+meanwhile. Last it ends the tree. Prints one line: "<ms from launch to the
+load report> <peak PSS in KB> <idle CPU ms, or 0>".
 """
 import ctypes
 import os
@@ -55,6 +57,19 @@ def pss_kb(pids):
     return total
 
 
+def cpu_ms(pids):
+    ticks = 0
+    for pid in pids:
+        try:
+            with open(f"/proc/{pid}/stat") as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+        except OSError:
+            continue
+        # utime and stime, plus what reaped children of this process used
+        ticks += sum(int(v) for v in fields[11:15])
+    return ticks * 1000 // os.sysconf("SC_CLK_TCK")
+
+
 def load_report(log, since_ms):
     try:
         with open(log) as f:
@@ -70,6 +85,7 @@ def load_report(log, since_ms):
 
 def main():
     log, settle, timeout = sys.argv[1], float(sys.argv[2]), float(sys.argv[3])
+    idle = float(sys.argv[4])
     command = sys.argv[sys.argv.index("--") + 1:]
     libc = ctypes.CDLL(None, use_errno=True)
     libc.prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0)
@@ -86,6 +102,12 @@ def main():
                 deadline = time.time() + settle
         time.sleep(0.1)
 
+    idle_ms = 0
+    if loaded is not None and idle > 0:
+        before = cpu_ms(descendants(me))
+        time.sleep(idle)
+        idle_ms = cpu_ms(descendants(me)) - before
+
     for sig in (signal.SIGTERM, signal.SIGKILL):
         for pid in descendants(me):
             try:
@@ -101,9 +123,9 @@ def main():
         except ChildProcessError:
             break
     if loaded is None:
-        print("timeout", peak)
+        print("timeout", peak, 0)
         return 1
-    print(loaded - launched, peak)
+    print(loaded - launched, peak, idle_ms)
     return 0
 
 
