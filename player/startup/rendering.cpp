@@ -1,5 +1,6 @@
 #include "rendering.h"
 
+#include <QByteArrayList>
 #include <QDir>
 #include <QLoggingCategory>
 #include <QOffscreenSurface>
@@ -47,14 +48,20 @@ Choice choose(const Facts &facts)
     choice.software =
         !facts.gpuDevice || facts.glRenderer.isEmpty() || isSoftwareRenderer(facts.glRenderer);
     choice.setQuickSoftware = choice.software && facts.userQuickBackend.isEmpty();
-    if (facts.userChromiumFlags.isEmpty()) {
-        // The portal's views are one site: one renderer process serves them
-        // all. Pages of other sites still get their own (site isolation).
-        choice.chromiumFlags = choice.software
-                                   ? QByteArrayLiteral("--process-per-site --disable-gpu")
-                                   : QByteArrayLiteral("--process-per-site");
-    }
+    choice.setChromiumFlags = facts.userChromiumFlags.isEmpty();
     return choice;
+}
+
+QByteArray chromiumFlags(const Choice &choice, const QByteArray &otherFlags)
+{
+    if (!choice.setChromiumFlags)
+        return {};
+    QByteArrayList flags;
+    if (choice.software)
+        flags << QByteArrayLiteral("--disable-gpu");
+    if (!otherFlags.isEmpty())
+        flags << otherFlags;
+    return flags.join(' ');
 }
 
 Facts probe()
@@ -80,12 +87,13 @@ Facts probe()
     return facts;
 }
 
-void apply(const Choice &choice)
+void apply(const Choice &choice, const QByteArray &otherFlags)
 {
     if (choice.setQuickSoftware)
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-    if (!choice.chromiumFlags.isEmpty())
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", choice.chromiumFlags);
+    const QByteArray flags = chromiumFlags(choice, otherFlags);
+    if (!flags.isEmpty())
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
     qCInfo(lcRendering, "%s rendering: %s", choice.software ? "software" : "GPU",
            qUtf8Printable(choice.reason));
 }

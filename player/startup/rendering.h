@@ -26,7 +26,7 @@ struct Choice {
     bool software = false;
     // Each is applied only when the user did not set it.
     bool setQuickSoftware = false;
-    QByteArray chromiumFlags; // empty: leave QTWEBENGINE_CHROMIUM_FLAGS alone
+    bool setChromiumFlags = false;
     QString reason;
 };
 
@@ -39,8 +39,13 @@ Choice choose(const Facts &facts);
 // (created with Qt::AA_ShareOpenGLContexts) and runs before any web view.
 Facts probe();
 
+// The Chromium switches for the choice: the software path's, then
+// otherFlags (the program's own, about more than drawing). Empty when the
+// user's QTWEBENGINE_CHROMIUM_FLAGS stands.
+QByteArray chromiumFlags(const Choice &choice, const QByteArray &otherFlags);
+
 // Applies the choice and logs it under "veltaro.rendering". Must run after
 // the QApplication is created and before the first web view.
-void apply(const Choice &choice);
+void apply(const Choice &choice, const QByteArray &otherFlags = {});
 
 } // namespace Rendering

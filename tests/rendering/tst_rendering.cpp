@@ -23,11 +23,12 @@ void tst_Rendering::choose_data()
     QTest::addColumn<bool>("setQuick");
     QTest::addColumn<QByteArray>("flags");
 
-    const QByteArray soft = "--process-per-site --disable-gpu";
+    // with "--process-per-site" as the program's other flags
+    const QByteArray soft = "--disable-gpu --process-per-site";
     const QByteArray gpu = "--process-per-site";
-    // name, render node, GL_RENDERER, user's QT_QUICK_BACKEND, user's
-    // QTWEBENGINE_CHROMIUM_FLAGS, expected software path, Quick back end
-    // switched, flags set
+    // render node, GL_RENDERER, user's QT_QUICK_BACKEND, user's
+    // QTWEBENGINE_CHROMIUM_FLAGS; expected: software path, Quick back end
+    // switched, QTWEBENGINE_CHROMIUM_FLAGS set to (empty: left alone)
     QTest::newRow("no render node")
         << false << QString() << QByteArray() << QByteArray() << true << true << soft;
     QTest::newRow("no render node, renderer a real GPU")
@@ -76,7 +77,7 @@ void tst_Rendering::choose()
         Rendering::choose(Facts{gpuDevice, renderer, userQuick, userFlags});
     QCOMPARE(choice.software, software);
     QCOMPARE(choice.setQuickSoftware, setQuick);
-    QCOMPARE(choice.chromiumFlags, flags);
+    QCOMPARE(Rendering::chromiumFlags(choice, "--process-per-site"), flags);
     QVERIFY(!choice.reason.isEmpty());
 }
 
