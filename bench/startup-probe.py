@@ -1,14 +1,18 @@
 #!/usr/bin/env python3
 """One start of a browser program, timed from the server's access log.
 
-    startup-probe.py ACCESS_LOG SETTLE_SECONDS TIMEOUT_SECONDS -- COMMAND...
+    startup-probe.py ACCESS_LOG SETTLE_SECONDS TIMEOUT_SECONDS IDLE_SECONDS -- COMMAND...
 
 Starts COMMAND, samples the total PSS of every process it starts (helpers
 that detach are kept in the tree: this process is their subreaper) every
 ~100 ms, waits for the page's load report in the access log and keeps
-sampling SETTLE_SECONDS after it, then ends the tree. Prints one line:
-"<ms from launch to the load report> <peak PSS in KB>".
+sampling SETTLE_SECONDS after it, and then counts the tree's own resident
+memory once (see own_kb). Then, when IDLE_SECONDS is not 0, it
+leaves the program alone that long and takes the CPU time the tree used
+meanwhile. Last it ends the tree. Prints one line: "<ms from launch to the
+load report> <peak PSS in KB> <own resident KB> <idle CPU ms, or 0>".
 """
+import array
 import ctypes
 import os
 import signal
@@ -18,6 +22,8 @@ import time
 
 PR_SET_CHILD_SUBREAPER = 36
 LOADED = " /kinotray/ping/loaded"
+PAGE = os.sysconf("SC_PAGE_SIZE")
+PFN_MASK = (1 << 55) - 1
 
 
 def descendants(root):
@@ -55,6 +61,40 @@ def pss_kb(pids):
     return total
 
 
+def own_kb(pids):
+    """Resident pages of the tree, each counted once however many of its
+    processes map it. Unlike PSS it does not shrink when a program outside
+    the tree maps the same libraries (others on a shared machine)."""
+    frames = set()
+    for pid in pids:
+        try:
+            with open(f"/proc/{pid}/smaps") as smaps, open(f"/proc/{pid}/pagemap", "rb") as pagemap:
+                start = end = None
+                for line in smaps:
+                    if "-" in line.split(" ", 1)[0]:
+                        start, end = (int(v, 16) for v in line.split(" ", 1)[0].split("-"))
+                    elif line.startswith("Rss:") and int(line.split()[1]) > 0:
+                        pagemap.seek(start // PAGE * 8)
+                        entries = array.array("Q", pagemap.read((end - start) // PAGE * 8))
+                        frames.update(e & PFN_MASK for e in entries if e >> 63)
+        except OSError:
+            pass
+    return len(frames) * PAGE // 1024
+
+
+def cpu_ms(pids):
+    ticks = 0
+    for pid in pids:
+        try:
+            with open(f"/proc/{pid}/stat") as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+        except OSError:
+            continue
+        # utime and stime, plus what reaped children of this process used
+        ticks += sum(int(v) for v in fields[11:15])
+    return ticks * 1000 // os.sysconf("SC_CLK_TCK")
+
+
 def load_report(log, since_ms):
     try:
         with open(log) as f:
@@ -70,6 +110,7 @@ def load_report(log, since_ms):
 
 def main():
     log, settle, timeout = sys.argv[1], float(sys.argv[2]), float(sys.argv[3])
+    idle = float(sys.argv[4])
     command = sys.argv[sys.argv.index("--") + 1:]
     libc = ctypes.CDLL(None, use_errno=True)
     libc.prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0)
@@ -86,6 +127,13 @@ def main():
                 deadline = time.time() + settle
         time.sleep(0.1)
 
+    own = own_kb(descendants(me)) if loaded is not None else 0
+    idle_ms = 0
+    if loaded is not None and idle > 0:
+        before = cpu_ms(descendants(me))
+        time.sleep(idle)
+        idle_ms = cpu_ms(descendants(me)) - before
+
     for sig in (signal.SIGTERM, signal.SIGKILL):
         for pid in descendants(me):
             try:
@@ -101,9 +149,9 @@ def main():
         except ChildProcessError:
             break
     if loaded is None:
-        print("timeout", peak)
+        print("timeout", peak, 0, 0)
         return 1
-    print(loaded - launched, peak)
+    print(loaded - launched, peak, own, idle_ms)
     return 0
 
 
