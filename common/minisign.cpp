@@ -6,7 +6,8 @@
 #include <cstring>
 #include <sodium.h>
 
-namespace minisign {
+namespace minisign
+{
 namespace
 {
 constexpr std::size_t kIdBytes = 8;
@@ -14,6 +15,10 @@ constexpr std::size_t kSignatureBytes = crypto_sign_BYTES;
 constexpr std::size_t kPrehashBytes = crypto_generichash_BYTES_MAX;
 constexpr std::size_t kChecksumBytes = crypto_generichash_BYTES;
 constexpr std::size_t kSaltBytes = crypto_pwhash_scryptsalsa208sha256_SALTBYTES;
+// minisign's own limit for a trusted comment; key and signature files are a
+// few hundred bytes, so anything far larger is refused before it is split.
+constexpr qsizetype kCommentMaxBytes = 8192;
+constexpr qsizetype kFileMaxBytes = 2 * kCommentMaxBytes;
 
 void initSodium()
 {
@@ -35,6 +40,8 @@ const unsigned char *uchars(const QByteArray &data)
 // The lines of a text file, without their ends (LF or CR LF).
 QList<QByteArray> linesOf(const QByteArray &text)
 {
+    if (text.size() > kFileMaxBytes)
+        return {};
     QList<QByteArray> lines = text.split('\n');
     for (QByteArray &line : lines)
         if (line.endsWith('\r'))
@@ -90,15 +97,15 @@ template <std::size_t N> QByteArray asBytes(const std::array<unsigned char, N> &
 QByteArray signDetached(const SecretKey &key, const QByteArray &message)
 {
     QByteArray signature(kSignatureBytes, '\0');
-    crypto_sign_detached(reinterpret_cast<unsigned char *>(signature.data()), nullptr, uchars(message),
-                         std::size_t(message.size()), key.key.data());
+    crypto_sign_detached(reinterpret_cast<unsigned char *>(signature.data()), nullptr,
+                         uchars(message), std::size_t(message.size()), key.key.data());
     return signature;
 }
 
 bool verifyDetached(const PublicKey &key, const QByteArray &signature, const QByteArray &message)
 {
-    return crypto_sign_verify_detached(uchars(signature), uchars(message), std::size_t(message.size()),
-                                       key.key.data()) == 0;
+    return crypto_sign_verify_detached(uchars(signature), uchars(message),
+                                       std::size_t(message.size()), key.key.data()) == 0;
 }
 } // namespace
 
@@ -134,9 +141,9 @@ SecretKey parseSecretKey(const QByteArray &text, const std::function<QByteArray(
             throw Error(QStringLiteral("The secret key asks for unreasonable scrypt limits"));
         const QByteArray pass = password();
         QByteArray stream(kSecret, '\0');
-        if (crypto_pwhash_scryptsalsa208sha256(reinterpret_cast<unsigned char *>(stream.data()),
-                                               std::size_t(kSecret), bytes(pass), std::size_t(pass.size()),
-                                               uchars(salt), ops, std::size_t(mem)) != 0)
+        if (crypto_pwhash_scryptsalsa208sha256(
+                reinterpret_cast<unsigned char *>(stream.data()), std::size_t(kSecret), bytes(pass),
+                std::size_t(pass.size()), uchars(salt), ops, std::size_t(mem)) != 0)
             throw Error(QStringLiteral("Cannot derive the key from the password"));
         for (qsizetype i = 0; i < kSecret; ++i)
             raw[kHead + i] = char(raw[kHead + i] ^ stream[i]);
@@ -148,7 +155,8 @@ SecretKey parseSecretKey(const QByteArray &text, const std::function<QByteArray(
     std::memcpy(key.keyId.data(), bytes(raw) + kHead, kIdBytes);
     std::memcpy(key.key.data(), bytes(raw) + kHead + kIdBytes, key.key.size());
     const QByteArray checksum = raw.mid(kHead + kIdBytes + 64, kChecksumBytes);
-    const QByteArray expected = blake2b(raw.left(2) + asBytes(key.keyId) + asBytes(key.key), kChecksumBytes);
+    const QByteArray expected =
+        blake2b(raw.left(2) + asBytes(key.keyId) + asBytes(key.key), kChecksumBytes);
     sodium_memzero(raw.data(), std::size_t(raw.size()));
     // minisign leaves the checksum empty in a key without a password.
     const bool unchecked = !encrypted && checksum == QByteArray(kChecksumBytes, '\0');
@@ -171,7 +179,9 @@ QString verify(const PublicKey &key, const QByteArray &message, const QByteArray
     initSodium();
     const QList<QByteArray> lines = linesOf(minisig);
     const QByteArray commentPrefix = "trusted comment: ";
-    if (lines.size() != 4 || !lines[0].startsWith("untrusted comment:") ||
+    // Like minisign, whatever follows the four lines is ignored: it is not
+    // signed and changes nothing.
+    if (lines.size() < 4 || !lines[0].startsWith("untrusted comment:") ||
         !lines[2].startsWith(commentPrefix))
         throw Error(QStringLiteral("Malformed signature file"));
     const QByteArray raw = decoded(lines[1], 2 + kIdBytes + kSignatureBytes, "signature");
@@ -186,6 +196,8 @@ QString verify(const PublicKey &key, const QByteArray &message, const QByteArray
     if (!verifyDetached(key, signature, signedBytes))
         throw Error(QStringLiteral("The signature does not match"));
     const QByteArray comment = lines[2].mid(commentPrefix.size());
+    if (comment.size() > kCommentMaxBytes)
+        throw Error(QStringLiteral("Malformed signature file"));
     if (!verifyDetached(key, global, signature + comment))
         throw Error(QStringLiteral("The trusted comment is not signed"));
     return QString::fromUtf8(comment);
@@ -196,8 +208,9 @@ QByteArray sign(const SecretKey &key, const QByteArray &message, const QString &
 {
     initSodium();
     const QByteArray comment = trustedComment.toUtf8();
-    if (comment.contains('\n') || comment.contains('\r'))
-        throw Error(QStringLiteral("A trusted comment is one line"));
+    if (comment.contains('\n') || comment.contains('\r') || comment.size() > kCommentMaxBytes)
+        throw Error(QStringLiteral("A trusted comment is one line of at most %1 bytes")
+                        .arg(kCommentMaxBytes));
     const QByteArray signature =
         signDetached(key, prehashed ? blake2b(message, kPrehashBytes) : message);
     const QByteArray global = signDetached(key, signature + comment);

@@ -10,7 +10,8 @@
 // Keys and signatures in the formats of the minisign tool (Ed25519 through
 // libsodium). Every file read here may come from anywhere: each field's
 // length is checked before it is used, and anything malformed is an Error.
-namespace minisign {
+namespace minisign
+{
 
 struct PublicKey {
     std::array<unsigned char, 8> keyId{};
