@@ -1,4 +1,5 @@
 #include "commandline.h"
+#include "displayplatform.h"
 #include "frmupdate.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@ int main(int argc, char *argv[])
             commandline::parse(options, argc, argv,
                                QStringLiteral("Installs the Veltaro version that player staged.")))
         return *status;
+    displayplatform::prepare();
     QApplication app(argc, argv);
     frmUpdate form(Seams::system());
     form.show();

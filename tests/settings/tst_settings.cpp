@@ -1,5 +1,6 @@
 // Where the three settings come from: the environment over the user's file
 // over the system's files over the built-in values, and what is skipped.
+#include "environment.h"
 #include "settings.h"
 #include "testfiles.h"
 
@@ -24,14 +25,6 @@ namespace
 const QString a = QStringLiteral("http://a.example/kinotray/");
 const QString b = QStringLiteral("https://b.example/kinotray/");
 const QString c = QStringLiteral("http://c.example/kinotray/");
-
-QProcessEnvironment environmentOf(const QStringList &pairs)
-{
-    QProcessEnvironment env;
-    for (const QString &pair : pairs)
-        env.insert(pair.section('=', 0, 0), pair.section('=', 1));
-    return env;
-}
 } // namespace
 
 // Two system folders (the first wins), the user's folder and the environment.
