@@ -5,21 +5,8 @@
 # Without XWayland it runs on Wayland itself (when Qt's Wayland plugin is
 # installed) and shows the portal without crashing. Skips (77) only where
 # weston cannot start at all.
-set -euo pipefail
 bin=$1 source=$2
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-wait_for() {
-    local limit=$(($1 * 10)); shift
-    for _ in $(seq "$limit"); do "$@" > /dev/null 2>&1 && return 0; sleep 0.1; done
-    return 1
-}
+. "$(dirname "$0")/session.sh"
 command -v weston > /dev/null || { echo "SKIP: weston is not installed"; exit 77; }
 
 . "$source/tools/portal.sh"
