@@ -1,5 +1,6 @@
 // Installs a new updater that the client staged, then starts it.
 #include "commandline.h"
+#include "displayplatform.h"
 #include "error.h"
 #include "http.h"
 #include "platform.h"
@@ -16,6 +17,7 @@ int main(int argc, char *argv[])
             options, argc, argv,
             QStringLiteral("Installs a new updater that player staged, then starts it.")))
         return *status;
+    displayplatform::prepare();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltaro"));
     const Seams seams = Seams::system();

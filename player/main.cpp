@@ -1,4 +1,5 @@
 #include "commandline.h"
+#include "displayplatform.h"
 #include "error.h"
 #include "installjournal.h"
 #include "mainwindow/form1.h"
@@ -15,6 +16,7 @@ int main(int argc, char *argv[])
             options, argc, argv,
             QStringLiteral("The Veltaro portal client: films, live TV, video on demand.")))
         return *status;
+    displayplatform::prepare();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltaro"));

@@ -1,4 +1,5 @@
 #include "commandline.h"
+#include "displayplatform.h"
 #include "frmupdate.h"
 #include "installjournal.h"
 #include "versioninfo.h"
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
             commandline::parse(options, argc, argv,
                                QStringLiteral("Installs the Veltaro version that player staged.")))
         return *status;
+    displayplatform::prepare();
     QApplication app(argc, argv);
     const Seams seams = Seams::system();
     finishInterruptedInstallAtStart(seams.installFolder, stagingFolder());

@@ -30,17 +30,17 @@ void TestCommandLine::programs_data()
     QTest::addColumn<QString>("out"); // patterns, matched anywhere
     QTest::addColumn<QString>("err");
 
-    const QString built = qEnvironmentVariable("VELTARO_BUILT_VERSION");
+    const QString built = QStringLiteral(BUILT_VERSION);
     const QByteArray installed =
         "[App Ver]\r\n5.3.1\r\n[Update Ver]\r\n2.0\r\n[Update Url]\r\nhttp://u/\r\n";
     const QByteArray tooLong = QByteArray("x\r\n").repeated(12);
     for (const char *p : {"player", "update", "check"}) {
         const QString program = QLatin1String(p);
-        QTest::addRow("%s --help", p) << program << QStringList{"--help"} << QByteArray() << 0
-                                      << "^Usage: " + program + " \\[options\\]\n.*--version"
-                                      << "^$";
-        QTest::addRow("%s -h", p) << program << QStringList{"-h"} << QByteArray() << 0 << "--help"
-                                  << "^$";
+        // Qt's own options work but are not the program's to explain.
+        QTest::addRow("%s --help", p)
+            << program << QStringList{"--help"} << QByteArray() << 0
+            << "^Usage: " + program + " \\[options\\]\n(?!.*platform).*--version"
+            << "^$";
         QTest::addRow("%s built version", p)
             << program << QStringList{"--version"} << QByteArray() << 0
             << "^" + program + " \\(Veltaro\\) " + QRegularExpression::escape(built) + "\n$"
@@ -61,9 +61,6 @@ void TestCommandLine::programs_data()
     QTest::newRow("help wins over Qt's options")
         << "update" << QStringList{"-platform", "xcb", "-reverse", "--help"} << QByteArray() << 0
         << "Usage: update"
-        << "^$";
-    QTest::newRow("help is not shown Qt's options")
-        << "player" << QStringList{"--help"} << QByteArray() << 0 << "^(?!.*platform).*$"
         << "^$";
 }
 

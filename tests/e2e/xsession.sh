@@ -1,14 +1,6 @@
 # Sourced by the end-to-end scripts: a private Xvfb display with openbox,
 # a temporary work folder, and clean-up of every process started.
-set -euo pipefail
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "${BASH_SOURCE[0]}")/session.sh"
 for n in $(seq 200 260); do
     [ -e /tmp/.X$n-lock ] && continue
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
@@ -23,10 +15,3 @@ openbox > "$work/openbox.log" 2>&1 &
 pids+=($!)
 export XDG_RUNTIME_DIR=$work/runtime XDG_CACHE_HOME=$work/cache
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CACHE_HOME" && chmod 700 "$XDG_RUNTIME_DIR"
-
-# wait_for SECONDS COMMAND...: polls until COMMAND succeeds.
-wait_for() {
-    local limit=$(( $1 * 10 )); shift
-    for _ in $(seq "$limit"); do "$@" > /dev/null 2>&1 && return 0; sleep 0.1; done
-    return 1
-}

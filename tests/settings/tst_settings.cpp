@@ -1,12 +1,11 @@
 // Where the three settings come from: the environment over the user's file
 // over the system's files over the built-in values, and what is skipped.
+#include "environment.h"
 #include "settings.h"
 #include "testfiles.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
-
-Q_DECLARE_METATYPE(UpdateCheckMode)
 
 class TestSettings : public QObject
 {
@@ -24,110 +23,83 @@ namespace
 const QString a = QStringLiteral("http://a.example/kinotray/");
 const QString b = QStringLiteral("https://b.example/kinotray/");
 const QString c = QStringLiteral("http://c.example/kinotray/");
-
-QProcessEnvironment environmentOf(const QStringList &pairs)
-{
-    QProcessEnvironment env;
-    for (const QString &pair : pairs)
-        env.insert(pair.section('=', 0, 0), pair.section('=', 1));
-    return env;
-}
+const char *modeNames[] = {"draw", "always", "never"};
 } // namespace
 
-// Two system folders (the first wins), the user's folder and the environment.
-// A file's text is written as is; "" leaves the file out.
+// The files of two system folders (the first wins) and the user's folder, ""
+// for none; the environment; what comes out (portal, home site, update
+// check); and a part of each complaint, in order.
 void TestSettings::precedence_data()
 {
-    QTest::addColumn<QString>("system1");
-    QTest::addColumn<QString>("system2");
-    QTest::addColumn<QString>("user");
+    QTest::addColumn<QStringList>("files");
     QTest::addColumn<QStringList>("environment");
-    QTest::addColumn<QString>("portalRoot");
-    QTest::addColumn<QString>("homeSiteUrl");
-    QTest::addColumn<UpdateCheckMode>("updateCheck");
-    QTest::addColumn<QStringList>("complaints"); // a part of each line, in order
+    QTest::addColumn<QStringList>("result");
+    QTest::addColumn<QStringList>("complaints");
 
-    const QString builtInRoot = QStringLiteral(BUILT_IN_PORTAL_ROOT);
-    const QString builtInHome = QStringLiteral(BUILT_IN_HOME_SITE_URL);
+    const QString root = QStringLiteral(BUILT_IN_PORTAL_ROOT);
+    const QString home = QStringLiteral(BUILT_IN_HOME_SITE_URL);
     const QString portalA = "[Portal]\nPortalRoot=" + a + "\n";
-    const QString both =
+    const QString allB =
         "[Portal]\nPortalRoot=" + b + "\nHomeSiteUrl=" + b + "\n[Update]\nUpdateCheck=never\n";
-    const auto draw = UpdateCheckMode::Draw;
+    const QString system = "system1/veltaro/veltaro.conf: ";
 
-    QTest::newRow("nothing set") << ""
-                                 << ""
-                                 << "" << QStringList() << builtInRoot << builtInHome << draw
-                                 << QStringList();
-    QTest::newRow("system file") << portalA << ""
-                                 << "" << QStringList() << a << builtInHome << draw
-                                 << QStringList();
-    QTest::newRow("first system folder wins") << portalA << both << "" << QStringList() << a << b
-                                              << UpdateCheckMode::Never << QStringList();
+    QTest::newRow("nothing set") << QStringList{"", "", ""} << QStringList()
+                                 << QStringList{root, home, "draw"} << QStringList();
+    QTest::newRow("first system folder wins") << QStringList{portalA, allB, ""} << QStringList()
+                                              << QStringList{a, b, "never"} << QStringList();
     QTest::newRow("user over system")
-        << both << ""
-        << "[Portal]\nPortalRoot=" + c + "\n[Update]\nUpdateCheck=Always\n"
-        << QStringList() << c << b << UpdateCheckMode::Always << QStringList();
+        << QStringList{allB, "", "[Portal]\nPortalRoot=" + c + "\n[Update]\nUpdateCheck=Always\n"}
+        << QStringList() << QStringList{c, b, "always"} << QStringList();
     QTest::newRow("environment over files")
-        << both << "" << portalA
-        << QStringList{"VELTARO_PORTAL_ROOT=" + c, "VELTARO_UPDATE_CHECK=draw"} << c << b << draw
-        << QStringList();
-    QTest::newRow("empty variable is unset") << ""
-                                             << "" << portalA << QStringList{"VELTARO_PORTAL_ROOT="}
-                                             << a << builtInHome << draw << QStringList();
+        << QStringList{allB, "", portalA}
+        << QStringList{"VELTARO_PORTAL_ROOT=" + c, "VELTARO_UPDATE_CHECK=draw"}
+        << QStringList{c, b, "draw"} << QStringList();
+    QTest::newRow("empty variable is unset")
+        << QStringList{"", "", portalA} << QStringList{"VELTARO_PORTAL_ROOT="}
+        << QStringList{a, home, "draw"} << QStringList();
     QTest::newRow("bad user value falls back to system")
-        << portalA << ""
-        << "[Portal]\nPortalRoot=ftp://c.example/\n"
-        << QStringList() << a << builtInHome << draw
+        << QStringList{portalA, "", "[Portal]\nPortalRoot=ftp://c.example/\n"} << QStringList()
+        << QStringList{a, home, "draw"}
         << QStringList{"user/veltaro/veltaro.conf: Portal/PortalRoot"};
     QTest::newRow("not addresses at all")
-        << "[Portal]\nPortalRoot=portal.example/kinotray/\nHomeSiteUrl=http://\n"
-           "[Update]\nUpdateCheck=sometimes\n"
-        << ""
-        << "" << QStringList() << builtInRoot << builtInHome << draw
-        << QStringList{"system1/veltaro/veltaro.conf: Portal/PortalRoot",
-                       "system1/veltaro/veltaro.conf: Portal/HomeSiteUrl",
-                       "system1/veltaro/veltaro.conf: Update/UpdateCheck"};
+        << QStringList{"[Portal]\nPortalRoot=portal.example/kinotray/\nHomeSiteUrl=http://\n"
+                       "[Update]\nUpdateCheck=sometimes\n",
+                       "", ""}
+        << QStringList() << QStringList{root, home, "draw"}
+        << QStringList{system + "Portal/PortalRoot", system + "Portal/HomeSiteUrl",
+                       system + "Update/UpdateCheck"};
     QTest::newRow("bad variable falls back to the user file")
-        << ""
-        << "" << portalA
-        << QStringList{"VELTARO_PORTAL_ROOT=file:///etc/passwd", "VELTARO_UPDATE_CHECK=yes"} << a
-        << builtInHome << draw
+        << QStringList{"", "", portalA}
+        << QStringList{"VELTARO_PORTAL_ROOT=file:///etc/passwd", "VELTARO_UPDATE_CHECK=yes"}
+        << QStringList{a, home, "draw"}
         << QStringList{"VELTARO_PORTAL_ROOT: unusable value \"file:///etc/passwd\"",
                        "VELTARO_UPDATE_CHECK"};
     QTest::newRow("key outside its group is not read")
-        << "PortalRoot=" + a + "\n[Update]\nPortalRoot=" + a + "\n"
-        << ""
-        << "" << QStringList() << builtInRoot << builtInHome << draw << QStringList();
-    QTest::newRow("unreadable bytes are no address")
-        << QStringLiteral("[Portal]\nHomeSiteUrl=http://exa mple/\n") << ""
-        << "" << QStringList() << builtInRoot << builtInHome << draw
-        << QStringList{"Portal/HomeSiteUrl"};
+        << QStringList{"PortalRoot=" + a + "\n[Update]\nPortalRoot=" + a + "\n", "", ""}
+        << QStringList() << QStringList{root, home, "draw"} << QStringList();
+    QTest::newRow("space in the host")
+        << QStringList{"[Portal]\nHomeSiteUrl=http://exa mple/\n", "", ""} << QStringList()
+        << QStringList{root, home, "draw"} << QStringList{"Portal/HomeSiteUrl"};
 }
 
 void TestSettings::precedence()
 {
-    QFETCH(QString, system1);
-    QFETCH(QString, system2);
-    QFETCH(QString, user);
+    QFETCH(QStringList, files);
     QFETCH(QStringList, environment);
+    QFETCH(QStringList, complaints);
     QTemporaryDir dir;
     QProcessEnvironment env = environmentOf(environment);
     env.insert(QStringLiteral("XDG_CONFIG_DIRS"), dir.filePath(QStringLiteral("system1")) + ':' +
                                                       dir.filePath(QStringLiteral("system2")));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("user")));
-    const QStringList texts{system1, system2, user};
-    const QStringList folders{QStringLiteral("system1"), QStringLiteral("system2"),
-                              QStringLiteral("user")};
+    const char *folders[] = {"system1", "system2", "user"};
     for (int i = 0; i < 3; ++i)
-        if (!texts[i].isEmpty())
-            writeFile(dir.filePath(folders[i] + QStringLiteral("/veltaro/veltaro.conf")),
-                      texts[i].toUtf8());
+        if (!files[i].isEmpty())
+            writeFile(dir.filePath(QLatin1String(folders[i]) + "/veltaro/veltaro.conf"),
+                      files[i].toUtf8());
 
     const Settings s = resolveSettings(env);
-    QTEST(s.portalRoot, "portalRoot");
-    QTEST(s.homeSiteUrl, "homeSiteUrl");
-    QTEST(s.updateCheck, "updateCheck");
-    QFETCH(QStringList, complaints);
+    QTEST(QStringList({s.portalRoot, s.homeSiteUrl, modeNames[int(s.updateCheck)]}), "result");
     QCOMPARE(s.complaints.size(), complaints.size());
     for (int i = 0; i < complaints.size(); ++i)
         QVERIFY2(s.complaints[i].contains(complaints[i]), qPrintable(s.complaints[i]));
