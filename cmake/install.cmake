@@ -15,8 +15,9 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/ClientInfor.inf.in ${CMAKE_BINARY_DIR}/
                @ONLY NEWLINE_STYLE CRLF)
 
 # A tree without one of the programs still configures; the folder then lacks it.
+# publish is the publisher's tool: built beside them, never installed.
 set(programs)
-foreach(program player update check publish)
+foreach(program player update check)
   if(TARGET ${program})
     list(APPEND programs "$<TARGET_FILE:${program}>")
   endif()
