@@ -62,6 +62,9 @@ public:
     WorkingFile &operator=(WorkingFile &&) = delete;
 
     const QString &name() const { return m_name; }
+    // Appends data. On Linux the disk starts taking each few megabytes
+    // while later ones still arrive, so the flush before the renames finds
+    // little left to write.
     void write(const char *data, std::size_t size);
     void write(const QByteArray &data) { write(data.constData(), std::size_t(data.size())); }
     void setMode(mode_t mode);
@@ -77,6 +80,8 @@ private:
     QString m_name;
     int m_fd = -1;
     bool m_kept = false;
+    off_t m_written = 0;
+    off_t m_handedToDisk = 0;
 };
 
 // The mode of the file at name in folder, not following a link; -1 when
