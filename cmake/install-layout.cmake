@@ -41,14 +41,6 @@ set(desktop "${CMAKE_INSTALL_PREFIX}/share/applications/veltaro.desktop")
 message(STATUS "Installing: ${staged}${desktop}")
 file(WRITE "${staged}${desktop}" "${entry}")
 
-# The command: a relative link, so a staged or moved tree stays whole.
-set(command "${CMAKE_INSTALL_PREFIX}/bin/veltaro")
-file(RELATIVE_PATH target "${CMAKE_INSTALL_PREFIX}/bin" "${folder}/player")
-message(STATUS "Installing: ${staged}${command} -> ${target}")
-file(MAKE_DIRECTORY "${staged}${CMAKE_INSTALL_PREFIX}/bin")
-file(REMOVE "${staged}${command}")
-file(CREATE_LINK "${target}" "${staged}${command}" SYMBOLIC)
-
 set(readable PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 file(INSTALL "${VELTARO_METAINFO}" DESTINATION "${CMAKE_INSTALL_PREFIX}/share/metainfo" ${readable})
 set(doc "${CMAKE_INSTALL_PREFIX}/share/doc/veltaro")
@@ -68,22 +60,41 @@ function(veltaro_gzip source destination)
 endfunction()
 veltaro_gzip("${VELTARO_CHANGELOG}" "${doc}/changelog.gz")
 
-# The manual page is the installed player's own --help, under the name of the
-# command; the date is the release's, so the page is reproducible too.
+# The commands are relative links, so a staged or moved tree stays whole.
+# Each manual page is the installed program's own --help under the
+# command's name; the date is the release's, so the page is reproducible too.
 find_program(HELP2MAN help2man)
-if(HELP2MAN)
-  set(work "${VELTARO_WORK}/man")
-  file(REMOVE_RECURSE "${work}")
-  file(MAKE_DIRECTORY "${work}")
-  file(CREATE_LINK "${staged}${folder}/player" "${work}/veltaro" SYMBOLIC)
-  execute_process(COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=1796817600
-                          "${HELP2MAN}" --no-info --section 1 --include "${VELTARO_MAN_INCLUDE}"
-                          --name "client for the Veltaro video portal" --output "${work}/veltaro.1"
-                          "${work}/veltaro"
-                  COMMAND_ERROR_IS_FATAL ANY)
-  veltaro_gzip("${work}/veltaro.1" "${CMAKE_INSTALL_PREFIX}/share/man/man1/veltaro.1.gz")
-else()
-  message(WARNING "help2man is missing: no manual page installed")
+if(NOT HELP2MAN)
+  message(WARNING "help2man is missing: no manual pages installed")
+endif()
+function(veltaro_command command program summary)
+  set(link "${CMAKE_INSTALL_PREFIX}/bin/${command}")
+  file(RELATIVE_PATH target "${CMAKE_INSTALL_PREFIX}/bin" "${folder}/${program}")
+  message(STATUS "Installing: ${staged}${link} -> ${target}")
+  file(MAKE_DIRECTORY "${staged}${CMAKE_INSTALL_PREFIX}/bin")
+  file(REMOVE "${staged}${link}")
+  file(CREATE_LINK "${target}" "${staged}${link}" SYMBOLIC)
+  list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${staged}${link}")
+  if(HELP2MAN)
+    set(work "${VELTARO_WORK}/man/${command}")
+    file(REMOVE_RECURSE "${work}")
+    file(MAKE_DIRECTORY "${work}")
+    file(CREATE_LINK "${staged}${folder}/${program}" "${work}/${command}" SYMBOLIC)
+    set(include)
+    if(EXISTS "${VELTARO_MAN_INCLUDE_DIR}/${command}.h2m")
+      set(include --include "${VELTARO_MAN_INCLUDE_DIR}/${command}.h2m")
+    endif()
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=1796817600
+                            "${HELP2MAN}" --no-info --section 1 ${include} --name "${summary}"
+                            --output "${work}/${command}.1" "${work}/${command}"
+                    COMMAND_ERROR_IS_FATAL ANY)
+    veltaro_gzip("${work}/${command}.1" "${CMAKE_INSTALL_PREFIX}/share/man/man1/${command}.1.gz")
+  endif()
+  set(CMAKE_INSTALL_MANIFEST_FILES "${CMAKE_INSTALL_MANIFEST_FILES}" PARENT_SCOPE)
+endfunction()
+veltaro_command(veltaro player "client for the Veltaro video portal")
+if(EXISTS "${staged}${folder}/publish")
+  veltaro_command(veltaro-publish publish "publish a Veltaro release as a signed update")
 endif()
 
-list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${staged}${desktop}" "${staged}${command}")
+list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${staged}${desktop}")

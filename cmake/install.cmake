@@ -1,8 +1,9 @@
 # Install rules and the Debian package. `cmake --install build --prefix P`
-# gives P/opt/veltaro (player, update, check, ClientInfor.inf, 404.html),
-# P/share/applications/veltaro.desktop, the icon in P/share/icons/hicolor,
-# the AppStream data, the manual page, the documentation with an example
-# veltaro.conf, and the command P/bin/veltaro; the package (prefix /usr)
+# gives P/opt/veltaro (player, update, check, publish, ClientInfor.inf,
+# 404.html), P/share/applications/veltaro.desktop, the icon in
+# P/share/icons/hicolor, the AppStream data, the manual pages, the
+# documentation with an example veltaro.conf, and the commands P/bin/veltaro
+# and P/bin/veltaro-publish; the package (prefix /usr)
 # installs the folder as /usr/lib/veltaro.
 
 set(VELTARO_UPDATER_VERSION "2.0")
@@ -15,9 +16,10 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/ClientInfor.inf.in ${CMAKE_BINARY_DIR}/
                @ONLY NEWLINE_STYLE CRLF)
 
 # A tree without one of the programs still configures; the folder then lacks it.
-# publish is the publisher's tool: built beside them, never installed.
+# publish is the operators' tool, installed with the client so that whoever
+# runs a portal has it at hand as the command veltaro-publish.
 set(programs)
-foreach(program player update check)
+foreach(program player update check publish)
   if(TARGET ${program})
     list(APPEND programs "$<TARGET_FILE:${program}>")
   endif()
@@ -31,7 +33,7 @@ install(CODE "
   set(VELTARO_METAINFO \"${PROJECT_SOURCE_DIR}/metainfo/com.example.veltaro.metainfo.xml\")
   set(VELTARO_DOCS \"${CMAKE_CURRENT_LIST_DIR}/copyright;${CMAKE_CURRENT_LIST_DIR}/veltaro.conf.example\")
   set(VELTARO_CHANGELOG \"${CMAKE_CURRENT_LIST_DIR}/changelog\")
-  set(VELTARO_MAN_INCLUDE \"${CMAKE_CURRENT_LIST_DIR}/veltaro.h2m\")
+  set(VELTARO_MAN_INCLUDE_DIR \"${CMAKE_CURRENT_LIST_DIR}\")
   set(VELTARO_WORK \"${CMAKE_BINARY_DIR}/install\")
   set(VELTARO_STRIP \"${CMAKE_STRIP}\")
   include(\"${CMAKE_CURRENT_LIST_DIR}/install-layout.cmake\")

@@ -21,8 +21,8 @@ check() {
 
     local listing
     listing=$(cd "$here" && ls -A | tr '\n' ' ')
-    [ "$listing" = "404.html ClientInfor.inf check player update " ] || fail "$folder holds: $listing"
-    for program in player update check; do
+    [ "$listing" = "404.html ClientInfor.inf check player publish update " ] || fail "$folder holds: $listing"
+    for program in player update check publish; do
         [ -x "$here/$program" ] && [ "$(head -c 4 "$here/$program" | od -An -c | tr -d ' ')" = '177ELF' ] \
             || fail "$program is not an executable program"
     done
@@ -44,16 +44,20 @@ check() {
     grep -qxF "Exec=$exec" "$entry" || fail "desktop entry runs $(grep '^Exec=' "$entry")"
     grep -qx 'Icon=veltaro' "$entry" || fail "desktop entry icon"
 
-    local link=$root$prefix/bin/veltaro
-    [ "$(readlink "$link")" = "$(realpath -m --relative-to="$prefix/bin" "$folder/player")" ] \
-        || fail "bin/veltaro points at $(readlink "$link")"
-    [ "$("$link" --version)" = "veltaro (Veltaro) $version" ] || fail "veltaro --version: $("$link" --version 2>&1)"
-
-    local page=$root$prefix/share/man/man1/veltaro.1.gz
-    gzip -dc "$page" | grep -qF -e '\-\-version' || fail "manual page $page lacks --version"
-    gzip -dc "$page" | grep -qF -e '/etc/xdg/veltaro/veltaro.conf' || fail "manual page $page lacks the settings file"
-    report=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 > /dev/null) || fail "man -l $page"
-    [ -z "$report" ] || fail "manual page warnings: $report"
+    local command program page
+    for command in veltaro:player veltaro-publish:publish; do
+        program=${command#*:} command=${command%:*}
+        local link=$root$prefix/bin/$command
+        [ "$(readlink "$link")" = "$(realpath -m --relative-to="$prefix/bin" "$folder/$program")" ] \
+            || fail "bin/$command points at $(readlink "$link")"
+        [ "$("$link" --version)" = "$command (Veltaro) $version" ] || fail "$command --version: $("$link" --version 2>&1)"
+        page=$root$prefix/share/man/man1/$command.1.gz
+        gzip -dc "$page" | grep -qF -e '\-\-version' || fail "manual page $page lacks --version"
+        report=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 > /dev/null) || fail "man -l $page"
+        [ -z "$report" ] || fail "manual page warnings: $report"
+    done
+    gzip -dc "$root$prefix/share/man/man1/veltaro.1.gz" | grep -qF -e '/etc/xdg/veltaro/veltaro.conf' \
+        || fail "manual page lacks the settings file"
     report=$(appstreamcli validate --no-net --pedantic "$root$prefix/share/metainfo/com.example.veltaro.metainfo.xml" 2>&1) \
         || fail "metainfo invalid: $report"
     local doc=$root$prefix/share/doc/veltaro
