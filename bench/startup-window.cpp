@@ -13,7 +13,8 @@
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (!Rendering::prepare())
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     Rendering::apply(Rendering::choose(Rendering::probe()));
     QWebEngineView view;

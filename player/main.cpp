@@ -17,7 +17,10 @@ int main(int argc, char *argv[])
             QStringLiteral("The Veltaro portal client: films, live TV, video on demand.")))
         return *status;
     displayplatform::prepare();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // Qt WebEngine shares OpenGL contexts with the application's, where
+    // there is OpenGL to share.
+    if (!Rendering::prepare())
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltaro"));
     // The portal's views are one site, so one renderer process serves them

@@ -64,15 +64,56 @@ QByteArray chromiumFlags(const Choice &choice, const QByteArray &otherFlags)
     return flags.join(' ');
 }
 
+bool hasGpuDevice()
+{
+    return !QDir(QStringLiteral("/dev/dri")).entryList({QStringLiteral("renderD*")}, QDir::System).isEmpty() ||
+           QFile::exists(QStringLiteral("/dev/nvidiactl"));
+}
+
+namespace
+{
+// Set by prepare for this process only: programs the player starts (the
+// desktop browser among them) must not inherit it.
+bool glIntegrationSetHere = false;
+QtMessageHandler previousHandler = nullptr;
+
+// While the application starts, Qt WebEngine asks for an OpenGL context that
+// prepare has made sure does not exist; the platform's complaint about it
+// says nothing to the user.
+void withoutOpenGlComplaint(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (!message.contains(QLatin1String("Cannot create platform OpenGL context")))
+        previousHandler(type, context, message);
+}
+} // namespace
+
+bool withoutOpenGl(bool gpuDevice, const QByteArray &userGlIntegration,
+                   const QByteArray &userQuickBackend)
+{
+    return !gpuDevice && userGlIntegration.isEmpty() &&
+           (userQuickBackend.isEmpty() || userQuickBackend == "software");
+}
+
+bool prepare()
+{
+    if (!withoutOpenGl(hasGpuDevice(), qgetenv("QT_XCB_GL_INTEGRATION"), qgetenv("QT_QUICK_BACKEND")))
+        return false;
+    qputenv("QT_XCB_GL_INTEGRATION", "none");
+    glIntegrationSetHere = true;
+    previousHandler = qInstallMessageHandler(withoutOpenGlComplaint);
+    return true;
+}
+
 Facts probe()
 {
+    if (std::exchange(glIntegrationSetHere, false)) {
+        qunsetenv("QT_XCB_GL_INTEGRATION");
+        qInstallMessageHandler(previousHandler);
+    }
     Facts facts;
     facts.userQuickBackend = qgetenv("QT_QUICK_BACKEND");
     facts.userChromiumFlags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    facts.gpuDevice = !QDir(QStringLiteral("/dev/dri"))
-                           .entryList({QStringLiteral("renderD*")}, QDir::System)
-                           .isEmpty() ||
-                      QFile::exists(QStringLiteral("/dev/nvidiactl"));
+    facts.gpuDevice = hasGpuDevice();
     QOpenGLContext *shared = QOpenGLContext::globalShareContext();
     if (!facts.gpuDevice || !shared || !shared->isValid())
         return facts;

@@ -35,6 +35,22 @@ bool isSoftwareRenderer(const QString &glRenderer);
 
 Choice choose(const Facts &facts);
 
+// Whether the machine has a device for hardware OpenGL: a DRI render node
+// or NVIDIA's device.
+bool hasGpuDevice();
+
+// Whether Qt should start without OpenGL: no GPU device, and the user set
+// neither an OpenGL integration nor a Quick back end other than software.
+bool withoutOpenGl(bool gpuDevice, const QByteArray &userGlIntegration,
+                   const QByteArray &userQuickBackend);
+
+// Runs before the QApplication exists. Where there is no GPU device the
+// software path is certain, so Qt is kept from loading OpenGL (Mesa and its
+// compiler, tens of megabytes) at all, unless the user chose an integration
+// or a back end of their own. Returns whether it did; probe then takes the
+// setting back, so programs the player starts do not inherit it.
+bool prepare();
+
 // Looks at /dev/dri and the shared OpenGL context. Needs the QGuiApplication
 // (created with Qt::AA_ShareOpenGLContexts) and runs before any web view.
 Facts probe();

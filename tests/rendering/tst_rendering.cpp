@@ -11,6 +11,9 @@ class tst_Rendering : public QObject
 private slots:
     void choose_data();
     void choose();
+    void withoutOpenGl_data();
+    void withoutOpenGl();
+    void openGlSettingStaysInThisProcess();
 };
 
 void tst_Rendering::choose_data()
@@ -79,6 +82,41 @@ void tst_Rendering::choose()
     QCOMPARE(choice.setQuickSoftware, setQuick);
     QCOMPARE(Rendering::chromiumFlags(choice, "--process-per-site"), flags);
     QVERIFY(!choice.reason.isEmpty());
+}
+
+void tst_Rendering::withoutOpenGl_data()
+{
+    QTest::addColumn<bool>("gpuDevice");
+    QTest::addColumn<QByteArray>("userIntegration");
+    QTest::addColumn<QByteArray>("userQuick");
+    QTest::addColumn<bool>("without");
+    QTest::newRow("no GPU device") << false << QByteArray() << QByteArray() << true;
+    QTest::newRow("user asked for software Quick") << false << QByteArray() << QByteArray("software") << true;
+    QTest::newRow("GPU device") << true << QByteArray() << QByteArray() << false;
+    QTest::newRow("user's GL integration") << false << QByteArray("glx") << QByteArray() << false;
+    QTest::newRow("user's Quick on OpenGL") << false << QByteArray() << QByteArray("rhi") << false;
+}
+
+void tst_Rendering::withoutOpenGl()
+{
+    QFETCH(bool, gpuDevice);
+    QFETCH(QByteArray, userIntegration);
+    QFETCH(QByteArray, userQuick);
+    QFETCH(bool, without);
+    QCOMPARE(Rendering::withoutOpenGl(gpuDevice, userIntegration, userQuick), without);
+}
+
+// The setting that keeps OpenGL out is for the player only: the programs it
+// starts, a Qt-based desktop browser among them, must not inherit it.
+void tst_Rendering::openGlSettingStaysInThisProcess()
+{
+    if (Rendering::hasGpuDevice())
+        QSKIP("this machine has a GPU device: OpenGL stays");
+    qunsetenv("QT_XCB_GL_INTEGRATION");
+    QVERIFY(Rendering::prepare());
+    QCOMPARE(qgetenv("QT_XCB_GL_INTEGRATION"), QByteArray("none"));
+    Rendering::probe();
+    QVERIFY(!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"));
 }
 
 QTEST_GUILESS_MAIN(tst_Rendering)
