@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class QLockFile;
 class p;
@@ -144,10 +145,17 @@ protected:
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     void createControls();
     void connectChrome();
+    // Window moves: a left press on a drag handle, then motion with the button down.
+    void pressDrag(int button, int x, int y);
+    void followDrag(int button, int x, int y);
+    void endDrag();
     void connectTabs();
     void connectPopups();
     void connectTickers();
@@ -160,5 +168,8 @@ private:
     Seams &m_seams;
     std::unique_ptr<QLockFile> m_instanceLock;
     QPointer<FrmInf> m_frmInf;
-    std::unique_ptr<p> m_p;
+    p *m_p = nullptr; // a child of the window, made at the first page menu
+    // Where, in twips on the pressed handle, a left press waits for the pointer
+    // to move far enough to be a drag.
+    std::optional<QPoint> m_dragFrom;
 };

@@ -149,7 +149,7 @@ void Form1::createControls()
 
     WebBrowser1 = new BrowserView(bjbox);
     WebBrowser1->setTwipsRect({120, 120, 3015, 2175});
-    WebBrowser2 = new BrowserView(Picture1);
+    WebBrowser2 = new BrowserView(Picture1->inside());
     WebBrowser2->setTwipsRect({-190, -270, 11325, 3015});
 
     forms::applyStacking(controlsFrontToBack());

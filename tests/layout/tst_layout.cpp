@@ -475,9 +475,9 @@ void TestLayout::labelSizes()
     QVERIFY(control);
     if (!caption.isEmpty())
         control->setCaption(caption);
-    QCOMPARE(control->width(), twips.width());
+    QCOMPARE(control->widthTwips(), twips.width());
     if (twips.height() > 0)
-        QCOMPARE(control->height(), twips.height());
+        QCOMPARE(control->heightTwips(), twips.height());
 }
 
 QTEST_MAIN(TestLayout)
