@@ -4,6 +4,7 @@
 #include "browser.h"
 #include "forms/forms.h"
 #include "http.h"
+#include "layout.h"
 #include "platform.h"
 
 #include <QPointer>
@@ -35,8 +36,21 @@ public:
 
     Seams &seams() { return m_seams; }
     FrmInf *frmInf() const { return m_frmInf; }
-    // The controls in their stacking order, front to back.
-    QList<QWidget *> controlsFrontToBack() const;
+    // Every control with a place on the window, front to back, as one table
+    // made from the design: the creation, the stacking, the layout pass and
+    // the tests read it.
+    struct Control {
+        QString name;
+        QWidget *widget;
+        forms::Twips *twips;
+        // In a picture box rather than on the window itself.
+        bool contained;
+        // Its slot in the layout pass, when the pass places it.
+        std::optional<layout::Placed> placed;
+    };
+    const QList<Control> &controls() const { return m_controls; }
+    // The control of that name, or nullptr.
+    QWidget *control(const QString &name) const;
 
     // Title bar: drag handles, the caption-button strip, pin, minimise, exit.
     void Form_MouseDown(int button, int x, int y);
@@ -166,6 +180,7 @@ private:
     bool acquireSingleInstance();
 
     Seams &m_seams;
+    QList<Control> m_controls;
     std::unique_ptr<QLockFile> m_instanceLock;
     QPointer<FrmInf> m_frmInf;
     p *m_p = nullptr; // a child of the window, made at the first page menu
