@@ -43,8 +43,6 @@ public:
         QString name;
         QWidget *widget;
         forms::Twips *twips;
-        // In a picture box rather than on the window itself.
-        bool contained;
         // Its slot in the layout pass, when the pass places it.
         std::optional<layout::Placed> placed;
     };

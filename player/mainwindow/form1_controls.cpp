@@ -31,8 +31,8 @@ QFont defaultFont()
 }
 
 // Which member a control is kept in also says what kind of control it is.
-using Slot = std::variant<forms::PictureBox *Form1::*, forms::Image *Form1::*,
-                          forms::Label *Form1::*, BrowserView *Form1::*>;
+using Slot = std::variant<forms::PictureBox * Form1::*, forms::Image * Form1::*,
+                          forms::Label * Form1::*, BrowserView * Form1::*>;
 
 // One control as designed. The colour is a label's text colour or a picture
 // box's background; a browser view lies in the picture box `in`.
@@ -53,13 +53,10 @@ struct Design {
 
 #define CONTROL(member) .slot = &Form1::member, .name = #member
 
-template <class... Visit> struct Overloaded : Visit... {
-    using Visit::operator()...;
-};
-
-forms::PictureBox *pictureBox(QWidget *parent, const Design &design)
+// Each kind is made by its own overload, which also fills the control's member.
+QWidget *makeControl(Form1 &form, forms::PictureBox *Form1::*slot, const Design &design)
 {
-    auto *box = new forms::PictureBox(parent);
+    auto *box = form.*slot = new forms::PictureBox(&form);
     box->setBackColor(design.color);
     box->setTwipsRect(design.rect);
     box->setBorder(design.border);
@@ -68,9 +65,9 @@ forms::PictureBox *pictureBox(QWidget *parent, const Design &design)
     return box;
 }
 
-forms::Image *image(QWidget *parent, const Design &design)
+QWidget *makeControl(Form1 &form, forms::Image *Form1::*slot, const Design &design)
 {
-    auto *img = new forms::Image(parent);
+    auto *img = form.*slot = new forms::Image(&form);
     if (design.picture)
         img->setPicture(skin(design.picture));
     // The design sizes are the pictures' sizes; keep the box as designed.
@@ -81,9 +78,9 @@ forms::Image *image(QWidget *parent, const Design &design)
     return img;
 }
 
-forms::Label *label(QWidget *parent, const Design &design)
+QWidget *makeControl(Form1 &form, forms::Label *Form1::*slot, const Design &design)
 {
-    auto *lbl = new forms::Label(parent);
+    auto *lbl = form.*slot = new forms::Label(&form);
     lbl->setTwipsRect(design.rect);
     lbl->setForeColor(design.color);
     lbl->setCaption(design.caption);
@@ -93,9 +90,9 @@ forms::Label *label(QWidget *parent, const Design &design)
     return lbl;
 }
 
-BrowserView *view(forms::PictureBox *holder, const Design &design)
+QWidget *makeControl(Form1 &form, BrowserView *Form1::*slot, const Design &design)
 {
-    auto *page = new BrowserView(holder->inside());
+    auto *page = form.*slot = new BrowserView((form.*design.in)->inside());
     page->setTwipsRect(design.rect);
     return page;
 }
@@ -186,14 +183,14 @@ void Form1::createControls()
          .tip = u"退出程序"_s, .visible = false, .placed = P::Image9},
         {CONTROL(Image7), .rect = {7800, 1320, 4110, 555}, .picture = "tab_double_left.bmp",
          .visible = false},
-        {CONTROL(Label3), .rect = {10680, 840, 720, 180}, .caption = u"视频点播"_s,
-         .color = white, .autoSize = true, .tip = u"视频点播"_s, .placed = P::Label3},
+        {CONTROL(Label3), .rect = {10680, 840, 720, 180}, .caption = u"视频点播"_s, .color = white,
+         .autoSize = true, .tip = u"视频点播"_s, .placed = P::Label3},
         {CONTROL(Image8), .rect = {10320, 960, 210, 210}, .picture = "play.bmp",
          .placed = P::Image8},
         {CONTROL(Image6), .rect = {8400, 840, 210, 210}, .picture = "film.bmp",
          .placed = P::Image6},
-        {CONTROL(Label2), .rect = {8880, 840, 720, 180}, .caption = u"影视资源"_s,
-         .color = white, .autoSize = true, .tip = u"影视资源"_s, .placed = P::Label2},
+        {CONTROL(Label2), .rect = {8880, 840, 720, 180}, .caption = u"影视资源"_s, .color = white,
+         .autoSize = true, .tip = u"影视资源"_s, .placed = P::Label2},
         {CONTROL(Image5), .rect = {7920, 720, 4110, 555}, .picture = "tab_double_right.bmp",
          .visible = false},
         {CONTROL(Image4), .rect = {0, 5520, 75000, 780}, .picture = "bottom_bar.bmp",
@@ -208,26 +205,17 @@ void Form1::createControls()
          .placed = P::WebBrowser1},
         {CONTROL(WebBrowser2), .rect = {-190, -270, 11325, 3015}, .in = &Form1::Picture1},
     };
+#undef CONTROL
 
     Timer1 = new forms::Timer(this, 3000, true);
     Timer2 = new forms::Timer(this, 3000, true);
     QList<QWidget *> onWindow;
     for (const Design &d : design) {
-        QWidget *created = std::visit(
-            Overloaded{
-                [&](forms::PictureBox *Form1::*slot) -> QWidget * {
-                    return this->*slot = pictureBox(this, d);
-                },
-                [&](forms::Image *Form1::*slot) -> QWidget * { return this->*slot = image(this, d); },
-                [&](forms::Label *Form1::*slot) -> QWidget * { return this->*slot = label(this, d); },
-                [&](BrowserView *Form1::*slot) -> QWidget * {
-                    return this->*slot = view(this->*d.in, d);
-                },
-            },
-            d.slot);
+        QWidget *created =
+            std::visit([&](auto slot) { return makeControl(*this, slot, d); }, d.slot);
         created->setObjectName(QLatin1String(d.name));
-        m_controls.append({QLatin1String(d.name), created, dynamic_cast<forms::Twips *>(created),
-                           d.in != nullptr, d.placed});
+        m_controls.append(
+            {QLatin1String(d.name), created, dynamic_cast<forms::Twips *>(created), d.placed});
         if (!d.in)
             onWindow << created;
     }

@@ -209,27 +209,35 @@ void TestChrome::pin_data()
     // Steps: a press on ImgTop with a button, a "double" click on it through
     // the window, "over" ImgTop, "strip" away from the pin zone, "pinzone"
     // over it.
-    QTest::newRow("left press pins") << QStringList{"left"} << 1 << "ImgTop2" << "";
-    QTest::newRow("right press pins") << QStringList{"right"} << 1 << "ImgTop2" << "";
-    QTest::newRow("double-click pins once") << QStringList{"double"} << 1 << "ImgTop2" << "";
-    QTest::newRow("double-click unpins once")
-        << QStringList{"left", "double"} << 0 << "ImgTop0" << "";
-    QTest::newRow("middle press does nothing") << QStringList{"middle"} << 0 << "none" << "";
-    QTest::newRow("two presses unpin") << QStringList{"left", "left"} << 0 << "ImgTop0" << "";
+    QTest::newRow("left press pins") << QStringList{"left"} << 1 << "ImgTop2"
+                                     << "";
+    QTest::newRow("right press pins") << QStringList{"right"} << 1 << "ImgTop2"
+                                      << "";
+    QTest::newRow("double-click pins once") << QStringList{"double"} << 1 << "ImgTop2"
+                                            << "";
+    QTest::newRow("double-click unpins once") << QStringList{"left", "double"} << 0 << "ImgTop0"
+                                              << "";
+    QTest::newRow("middle press does nothing") << QStringList{"middle"} << 0 << "none"
+                                               << "";
+    QTest::newRow("two presses unpin") << QStringList{"left", "left"} << 0 << "ImgTop0"
+                                       << "";
     QTest::newRow("left then right unpins") << QStringList{"left", "right"} << 0 << "ImgTop0"
                                             << "";
     QTest::newRow("middle leaves the pin") << QStringList{"left", "middle"} << 1 << "ImgTop2"
                                            << "";
-    QTest::newRow("over the pin, not pinned") << QStringList{"over"} << 0 << "none" << "";
-    QTest::newRow("over the pin, pinned")
-        << QStringList{"left", "strip", "over"} << 1 << "ImgTop2" << "取消置顶";
+    QTest::newRow("over the pin, not pinned") << QStringList{"over"} << 0 << "none"
+                                              << "";
+    QTest::newRow("over the pin, pinned") << QStringList{"left", "strip", "over"} << 1 << "ImgTop2"
+                                          << "取消置顶";
     QTest::newRow("pinned, away") << QStringList{"left", "over", "strip"} << 1 << "ImgTop1"
                                   << "取消置顶";
-    QTest::newRow("just unpinned")
-        << QStringList{"left", "over", "right"} << 0 << "ImgTop0" << "取消置顶";
+    QTest::newRow("just unpinned") << QStringList{"left", "over", "right"} << 0 << "ImgTop0"
+                                   << "取消置顶";
     QTest::newRow("unpinned, back over the zone")
-        << QStringList{"left", "over", "right", "pinzone"} << 0 << "ImgTop0" << "窗口置顶";
-    QTest::newRow("unpinned, away") << QStringList{"left", "right", "strip"} << 0 << "none" << "";
+        << QStringList{"left", "over", "right", "pinzone"} << 0 << "ImgTop0"
+        << "窗口置顶";
+    QTest::newRow("unpinned, away") << QStringList{"left", "right", "strip"} << 0 << "none"
+                                    << "";
 }
 
 void TestChrome::pin()
@@ -251,7 +259,8 @@ void TestChrome::pin()
         else if (step == QLatin1String("middle"))
             QTest::mouseClick(m_form->ImgTop, Qt::MiddleButton, {}, onPin);
         else if (step == QLatin1String("double"))
-            QTest::mouseDClick(handle, Qt::LeftButton, {}, m_form->ImgTop->mapTo(m_form.get(), onPin));
+            QTest::mouseDClick(handle, Qt::LeftButton, {},
+                               m_form->ImgTop->mapTo(m_form.get(), onPin));
         else if (step == QLatin1String("over"))
             pointAt(*m_form, m_form->ImgTop, onPin);
         else if (step == QLatin1String("strip"))

@@ -209,12 +209,11 @@ void TestForms::clickNeedsPressAndReleaseInside_data()
             << kind << QStringList{"press left in", "release left out"} << 1 << 0 << 0;
         QTest::addRow("%s right button", kind)
             << kind << QStringList{"press right in", "release right in"} << 1 << 0 << 0;
-        QTest::addRow("%s release only", kind) << kind << QStringList{"release left in"} << 0 << 0
-                                               << 0;
+        QTest::addRow("%s release only", kind)
+            << kind << QStringList{"release left in"} << 0 << 0 << 0;
         QTest::addRow("%s double-click", kind)
             << kind
-            << QStringList{"press left in", "release left in", "double left in",
-                           "release left in"}
+            << QStringList{"press left in", "release left in", "double left in", "release left in"}
             << 1 << 1 << 1;
         QTest::addRow("%s right double-click", kind)
             << kind

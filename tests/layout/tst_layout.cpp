@@ -407,8 +407,8 @@ void TestLayout::frontControl()
     QWidget *found = form->childAt(at);
     QVERIFY2(found, qPrintable(front));
     // A browser view is made of widgets of its own.
-    QVERIFY2(found == expected || (qobject_cast<BrowserView *>(expected) &&
-                                   expected->isAncestorOf(found)),
+    QVERIFY2(found == expected ||
+                 (qobject_cast<BrowserView *>(expected) && expected->isAncestorOf(found)),
              qPrintable(QStringLiteral("%1 lies in front").arg(found->metaObject()->className())));
 }
 
