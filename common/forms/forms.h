@@ -15,7 +15,8 @@
 // button mask (1 left, 2 right, 4 middle) and the pointer in twips relative to
 // the control; every control tracks the mouse, so moves arrive without a button.
 // A control's twips properties are widthTwips(), moveTwips() and so on; its
-// width(), move() and the rest are the widget's pixels, as for any widget.
+// pixels are size(), geometry() and pos(). A bare width(), height() or move()
+// on a control does not compile, so neither is taken for the other.
 namespace forms
 {
 
