@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The title bar under a real window manager, driven as a person would: a
 # quick click on the logo leaves the window where it was however the pointer
-# moves next; a drag on the logo moves it; a double-click on the pin pins the
-# window once; the maximise button maximises and restores.
+# moves next; a drag on the logo moves it, with the left button only; a
+# double-click on the pin pins the window once; the maximise button maximises
+# and restores.
 bin=$1
 for tool in Xvfb openbox xdotool xprop xdpyinfo; do
     command -v "$tool" > /dev/null || { echo "skipped: $tool is not installed"; exit 77; }
@@ -48,16 +49,21 @@ check "a quick click on the logo leaves the window in place" same "$start" "$(ge
 xdotool click 1
 sleep 0.5
 
+drag_logo() { # drag_logo BUTTON
+    read -r x y w _ <<< "$(geometry)"
+    xdotool mousemove $((x + 60)) $((y + 50)) mousedown "$1"
+    for step in 1 2 3 4 5 6 7 8; do
+        xdotool mousemove $((x + 60 - step)) $((y + 50 + step * 10))
+        sleep 0.05
+    done
+    sleep 0.3
+    xdotool mouseup "$1"
+    sleep 0.5
+}
 start=$(geometry)
-read -r x y w _ <<< "$start"
-xdotool mousemove $((x + 60)) $((y + 50)) mousedown 1
-for step in 1 2 3 4 5 6 7 8; do
-    xdotool mousemove $((x + 60 - step)) $((y + 50 + step * 10))
-    sleep 0.05
-done
-sleep 0.3
-xdotool mouseup 1
-sleep 0.5
+drag_logo 3
+check "a right-button drag leaves the window in place" same "$start" "$(geometry)"
+drag_logo 1
 dragged=$(geometry)
 check "a drag on the logo moves the window" differ "$start" "$dragged"
 xdotool mousemove 5 5
