@@ -15,10 +15,6 @@ class BrowserView : public QWebEngineView, public forms::Twips
 {
     Q_OBJECT
 public:
-    // Width, height and position in twips, like every other control.
-    using Twips::height;
-    using Twips::move;
-    using Twips::width;
     explicit BrowserView(QWidget *parent = nullptr);
 
     // An http(s) or file URL, or a local file path. Returns at once; a failed

@@ -29,7 +29,7 @@ forms::Label *makeLabel(QWidget *parent, int left, int top, const QString &capti
     label->setForeColor(kLabelColor);
     label->setAutoSize(true);
     label->setCaption(caption);
-    label->move(left, top);
+    label->moveTwips(left, top);
     return label;
 }
 
@@ -120,7 +120,7 @@ void frmUpdate::Picture3_Click()
     view.started = [this](int) { Label3->show(); };
     view.fileStarting = [this](int k, int n) { lblNumber->setCaption(progressCaption(k, n)); };
     view.fileArrived = [this](int k, int n) {
-        Picture1->setWidth(fillWidth(k, n, Picture2->width()));
+        Picture1->setWidthTwips(fillWidth(k, n, Picture2->widthTwips()));
         lblScale->setCaption(percentCaption(k, n));
         emit fileArrived(k);
     };

@@ -27,15 +27,25 @@ template <class Control> void onPress(Control *control, bool &pressed, QMouseEve
 
 template <class Control> void onRelease(Control *control, bool &pressed, QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton) {
-        event->accept();
+    const QPoint at = event->position().toPoint();
+    event->accept();
+    const int released = buttonBit(event->button());
+    emit control->mouseUp(released, pixelsToTwips(at.x()), pixelsToTwips(at.y()));
+    if (released != 1)
         return;
-    }
     const bool wasPressed = pressed;
     pressed = false;
-    event->accept();
-    if (wasPressed && control->rect().contains(event->position().toPoint()))
+    if (wasPressed && control->rect().contains(at))
         emit control->clicked();
+}
+
+// The second press of a double-click: QWidget would hand it on as one more
+// press, which would toggle, navigate or start a move a second time.
+template <class Control> void onDoubleClick(Control *control, QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        emit control->dblClick();
+    event->accept();
 }
 
 template <class Control> void onMove(Control *control, QMouseEvent *event)
@@ -130,6 +140,11 @@ void Label::mouseReleaseEvent(QMouseEvent *event)
     onRelease(this, m_pressed, event);
 }
 
+void Label::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    onDoubleClick(this, event);
+}
+
 void Label::mouseMoveEvent(QMouseEvent *event)
 {
     onMove(this, event);
@@ -143,10 +158,14 @@ Image::Image(QWidget *parent) : QWidget(parent), Twips(this)
 
 void Image::setPicture(const QPixmap &picture)
 {
+    // Hover handlers assign the picture already shown on every move; an image
+    // is see-through, so a repaint would redraw everything beneath it too.
+    const bool changed = picture.cacheKey() != m_picture.cacheKey();
     m_picture = picture;
     if (!picture.isNull())
         setTwipsSizeFromPixels(pictureSize(picture));
-    update();
+    if (changed)
+        update();
 }
 
 void Image::paintEvent(QPaintEvent *)
@@ -164,6 +183,11 @@ void Image::mouseReleaseEvent(QMouseEvent *event)
     onRelease(this, m_pressed, event);
 }
 
+void Image::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    onDoubleClick(this, event);
+}
+
 void Image::mouseMoveEvent(QMouseEvent *event)
 {
     onMove(this, event);
@@ -177,6 +201,18 @@ PictureBox::PictureBox(QWidget *parent) : QFrame(parent), Twips(this)
     setTwipsRect(twipsRect());
 }
 
+QWidget *PictureBox::inside()
+{
+    if (!m_inside) {
+        // See-through: the box's background and picture show in it.
+        m_inside = new QWidget(this);
+        m_inside->setMouseTracking(true);
+        m_inside->setGeometry(contentsRect());
+        m_inside->show();
+    }
+    return m_inside;
+}
+
 void PictureBox::setBackColor(const QColor &color)
 {
     QPalette colors = palette();
@@ -188,6 +224,8 @@ void PictureBox::setBorder(bool on)
 {
     setFrameStyle(on ? (QFrame::Box | QFrame::Plain) : QFrame::NoFrame);
     setLineWidth(1);
+    if (m_inside)
+        m_inside->setGeometry(contentsRect());
     setAutoSize(m_autoSize);
 }
 
@@ -213,6 +251,13 @@ void PictureBox::paintEvent(QPaintEvent *event)
     drawPicture(this, m_picture, contentsRect());
 }
 
+void PictureBox::resizeEvent(QResizeEvent *event)
+{
+    QFrame::resizeEvent(event);
+    if (m_inside)
+        m_inside->setGeometry(contentsRect());
+}
+
 void PictureBox::mousePressEvent(QMouseEvent *event)
 {
     onPress(this, m_pressed, event);
@@ -221,6 +266,11 @@ void PictureBox::mousePressEvent(QMouseEvent *event)
 void PictureBox::mouseReleaseEvent(QMouseEvent *event)
 {
     onRelease(this, m_pressed, event);
+}
+
+void PictureBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    onDoubleClick(this, event);
 }
 
 void PictureBox::mouseMoveEvent(QMouseEvent *event)

@@ -14,8 +14,9 @@
 // The few control kinds the windows are made of. Mouse signals carry the
 // button mask (1 left, 2 right, 4 middle) and the pointer in twips relative to
 // the control; every control tracks the mouse, so moves arrive without a button.
-// A control's width(), height() and move() are its twips properties; the
-// widget's pixel geometry stays reachable through size(), geometry() and pos().
+// A control's twips properties are widthTwips(), moveTwips() and so on; its
+// pixels are size(), geometry() and pos(). A bare width(), height() or move()
+// on a control does not compile, so neither is taken for the other.
 namespace forms
 {
 
@@ -24,9 +25,6 @@ class Label : public QLabel, public Twips
 {
     Q_OBJECT
 public:
-    using Twips::height;
-    using Twips::move;
-    using Twips::width;
     explicit Label(QWidget *parent);
 
     // The caption is kept as given; a line break in it is shown as a space.
@@ -49,13 +47,17 @@ public:
 
 signals:
     void clicked();
+    void dblClick();
     void mouseDown(int button, int x, int y);
     void mouseMove(int button, int x, int y);
+    // The button is the one released (1, 2 or 4).
+    void mouseUp(int button, int x, int y);
 
 protected:
     void changeEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
@@ -75,9 +77,6 @@ class Image : public QWidget, public Twips
 {
     Q_OBJECT
 public:
-    using Twips::height;
-    using Twips::move;
-    using Twips::width;
     explicit Image(QWidget *parent);
 
     // The control takes the picture's size, as an unstretched image does.
@@ -88,13 +87,17 @@ public:
 
 signals:
     void clicked();
+    void dblClick();
     void mouseDown(int button, int x, int y);
     void mouseMove(int button, int x, int y);
+    // The button is the one released (1, 2 or 4).
+    void mouseUp(int button, int x, int y);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
@@ -108,13 +111,13 @@ class PictureBox : public QFrame, public Twips
 {
     Q_OBJECT
 public:
-    using Twips::height;
-    using Twips::move;
-    using Twips::width;
     explicit PictureBox(QWidget *parent);
 
     void setBackColor(const QColor &color);
     void setBorder(bool on);
+    // The area inside the border: children placed in it lie inside the
+    // border and are cut off at it, as a child window is.
+    QWidget *inside();
     void setPicture(const QPixmap &picture);
     const QPixmap &picture() const { return m_picture; }
     // Sized to its picture.
@@ -122,16 +125,22 @@ public:
 
 signals:
     void clicked();
+    void dblClick();
     void mouseDown(int button, int x, int y);
     void mouseMove(int button, int x, int y);
+    // The button is the one released (1, 2 or 4).
+    void mouseUp(int button, int x, int y);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
+    QWidget *m_inside = nullptr;
     QPixmap m_picture;
     bool m_autoSize = false;
     bool m_pressed = false;

@@ -24,16 +24,27 @@ QRect twipsToPixels(const QRect &twips)
                  twipsToPixels(twips.height()));
 }
 
+int buttonBit(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
 int buttonMask(const QMouseEvent *event)
 {
-    const Qt::MouseButtons buttons = event->buttons();
     int mask = 0;
-    if (buttons & Qt::LeftButton)
-        mask |= 1;
-    if (buttons & Qt::RightButton)
-        mask |= 2;
-    if (buttons & Qt::MiddleButton)
-        mask |= 4;
+    for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
+        if (event->buttons() & button)
+            mask |= buttonBit(button);
+    }
     return mask;
 }
 
@@ -49,33 +60,33 @@ void requireSize(int twips)
 
 } // namespace
 
-void Twips::setLeft(int twips)
+void Twips::setLeftTwips(int twips)
 {
     m_rect.moveLeft(twips);
     apply();
 }
 
-void Twips::setTop(int twips)
+void Twips::setTopTwips(int twips)
 {
     m_rect.moveTop(twips);
     apply();
 }
 
-void Twips::setWidth(int twips)
+void Twips::setWidthTwips(int twips)
 {
     requireSize(twips);
     m_rect.setWidth(twips);
     apply();
 }
 
-void Twips::setHeight(int twips)
+void Twips::setHeightTwips(int twips)
 {
     requireSize(twips);
     m_rect.setHeight(twips);
     apply();
 }
 
-void Twips::move(int left, int top)
+void Twips::moveTwips(int left, int top)
 {
     m_rect.moveTo(left, top);
     apply();

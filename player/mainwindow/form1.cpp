@@ -118,16 +118,43 @@ void Form1::liftPromotion()
         QTimer::singleShot(0, m_frmInf, [promotion = m_frmInf] { promotion->raise(); });
 }
 
-void Form1::mousePressEvent(QMouseEvent *event)
+namespace
+{
+
+QPoint twipsAt(const QMouseEvent *event)
 {
     const QPoint pos = event->position().toPoint();
-    Form_MouseDown(forms::buttonMask(event), forms::pixelsToTwips(pos.x()),
-                   forms::pixelsToTwips(pos.y()));
+    return {forms::pixelsToTwips(pos.x()), forms::pixelsToTwips(pos.y())};
+}
+
+} // namespace
+
+void Form1::mousePressEvent(QMouseEvent *event)
+{
+    const QPoint at = twipsAt(event);
+    Form_MouseDown(forms::buttonMask(event), at.x(), at.y());
+}
+
+void Form1::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint at = twipsAt(event);
+    followDrag(forms::buttonMask(event), at.x(), at.y());
+}
+
+void Form1::mouseReleaseEvent(QMouseEvent *)
+{
+    endDrag();
+}
+
+// The background's second press of a double-click is no second MouseDown.
+void Form1::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    event->accept();
 }
 
 p &Form1::menuHolder()
 {
     if (!m_p)
-        m_p = std::make_unique<p>(this);
+        m_p = new p(this);
     return *m_p;
 }

@@ -4,11 +4,13 @@
 #include "browser.h"
 #include "forms/forms.h"
 #include "http.h"
+#include "layout.h"
 #include "platform.h"
 
 #include <QPointer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class QLockFile;
 class p;
@@ -34,8 +36,19 @@ public:
 
     Seams &seams() { return m_seams; }
     FrmInf *frmInf() const { return m_frmInf; }
-    // The controls in their stacking order, front to back.
-    QList<QWidget *> controlsFrontToBack() const;
+    // Every control with a place on the window, front to back, as one table
+    // made from the design: the creation, the stacking, the layout pass and
+    // the tests read it.
+    struct Control {
+        QString name;
+        QWidget *widget;
+        forms::Twips *twips;
+        // Its slot in the layout pass, when the pass places it.
+        std::optional<layout::Placed> placed;
+    };
+    const QList<Control> &controls() const { return m_controls; }
+    // The control of that name, or nullptr.
+    QWidget *control(const QString &name) const;
 
     // Title bar: drag handles, the caption-button strip, pin, minimise, exit.
     void Form_MouseDown(int button, int x, int y);
@@ -144,10 +157,17 @@ protected:
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     void createControls();
     void connectChrome();
+    // Window moves: a left press on a drag handle, then motion with the button down.
+    void pressDrag(int button, int x, int y);
+    void followDrag(int button, int x, int y);
+    void endDrag();
     void connectTabs();
     void connectPopups();
     void connectTickers();
@@ -158,7 +178,11 @@ private:
     bool acquireSingleInstance();
 
     Seams &m_seams;
+    QList<Control> m_controls;
     std::unique_ptr<QLockFile> m_instanceLock;
     QPointer<FrmInf> m_frmInf;
-    std::unique_ptr<p> m_p;
+    p *m_p = nullptr; // a child of the window, made at the first page menu
+    // Where, in twips on the pressed handle, a left press waits for the pointer
+    // to move far enough to be a drag.
+    std::optional<QPoint> m_dragFrom;
 };

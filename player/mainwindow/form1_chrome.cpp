@@ -2,29 +2,13 @@
 #include "../tickers/frminf.h"
 #include "form1.h"
 #include "layout.h"
+#include "module.h"
 
+#include <QApplication>
 #include <QWindow>
 
 namespace
 {
-
-// A left press alone hands the drag to the window system's own move loop.
-void dragWindow(QWidget &window, int button)
-{
-    if (button != 1)
-        return;
-    if (QWindow *handle = window.windowHandle())
-        handle->startSystemMove();
-}
-
-// Setting the flag on the native window keeps it, its position and size;
-// the widget's own flags only record it, so a later re-creation keeps it too.
-void keepOnTop(QWidget &window, bool on)
-{
-    window.overrideWindowFlags(window.windowFlags().setFlag(Qt::WindowStaysOnTopHint, on));
-    if (QWindow *handle = window.windowHandle())
-        handle->setFlag(Qt::WindowStaysOnTopHint, on);
-}
 
 // Only a window that is neither minimised nor maximised counts as normal.
 bool isNormal(const QWidget &window)
@@ -47,31 +31,67 @@ void Form1::connectChrome()
     connect(Image12, &forms::Image::clicked, this, &Form1::Image12_Click);
     connect(Image9, &forms::Image::clicked, this, &Form1::Image9_Click);
     connect(Image11, &forms::Image::clicked, this, &Form1::Image11_Click);
+    for (forms::Image *handle : {ImgControl, Image14, ImLogo, Image4}) {
+        connect(handle, &forms::Image::mouseMove, this, &Form1::followDrag);
+        connect(handle, &forms::Image::mouseUp, this, &Form1::endDrag);
+    }
 }
 
-void Form1::Form_MouseDown(int button, int, int)
+// A left press alone readies a move; the window system's own move loop starts
+// only once the pointer has moved with the button still down. Started on the
+// press itself, a release that comes before the window manager grabs the
+// pointer (a quick click, a tap on a touchpad) would leave the window
+// following the pointer.
+void Form1::pressDrag(int button, int x, int y)
 {
-    dragWindow(*this, button);
+    if (button == 1)
+        m_dragFrom = QPoint(x, y);
+    else
+        m_dragFrom.reset();
 }
 
-void Form1::ImgControl_MouseDown(int button, int, int)
+// The pressed handle gets every move until the release, so the press and the
+// moves are measured on the same control.
+void Form1::followDrag(int button, int x, int y)
 {
-    dragWindow(*this, button);
+    if (!m_dragFrom || button != 1)
+        return;
+    const QPoint moved = (QPoint(x, y) - *m_dragFrom) / forms::kTwipsPerPixel;
+    if (moved.manhattanLength() < QApplication::startDragDistance())
+        return;
+    m_dragFrom.reset();
+    if (QWindow *handle = windowHandle())
+        handle->startSystemMove();
 }
 
-void Form1::Image14_MouseDown(int button, int, int)
+void Form1::endDrag()
 {
-    dragWindow(*this, button);
+    m_dragFrom.reset();
 }
 
-void Form1::ImLogo_MouseDown(int button, int, int)
+void Form1::Form_MouseDown(int button, int x, int y)
 {
-    dragWindow(*this, button);
+    pressDrag(button, x, y);
 }
 
-void Form1::Image4_MouseDown(int button, int, int)
+void Form1::ImgControl_MouseDown(int button, int x, int y)
 {
-    dragWindow(*this, button);
+    pressDrag(button, x, y);
+}
+
+void Form1::Image14_MouseDown(int button, int x, int y)
+{
+    pressDrag(button, x, y);
+}
+
+void Form1::ImLogo_MouseDown(int button, int x, int y)
+{
+    pressDrag(button, x, y);
+}
+
+void Form1::Image4_MouseDown(int button, int x, int y)
+{
+    pressDrag(button, x, y);
 }
 
 // A lit button shows only while the pointer is over its zone of the strip.
@@ -110,11 +130,11 @@ void Form1::ImgTop_MouseDown(int button, int, int)
     if (button != 1 && button != 2)
         return;
     if (intTopmost == 0) {
-        keepOnTop(*this, true);
+        Module::setWindowFlags(this, Qt::WindowStaysOnTopHint, true);
         ImgTop->setPicture(ImgTop2->picture());
         intTopmost = 1;
     } else {
-        keepOnTop(*this, false);
+        Module::setWindowFlags(this, Qt::WindowStaysOnTopHint, false);
         ImgTop->setPicture(ImgTop0->picture());
         intTopmost = 0;
     }

@@ -7,15 +7,15 @@
 namespace
 {
 
-// Form1's controls in the order of layout::Placed.
-std::array<forms::Twips *, layout::kPlacedCount> placedControls(Form1 &f)
+// Form1's placed controls, in the order of layout::Placed.
+std::array<forms::Twips *, layout::kPlacedCount> placedControls(const Form1 &f)
 {
-    return {f.Image1,     f.ImLogo,  f.left1,  f.Image2,     f.Im,       f.yy,
-            f.ImgControl, f.Image9,  f.right1, f.Picture4,   f.Picture3, f.Picture1,
-            f.bjbox,      f.Image14, f.Image4, f.labSponsor, f.Image6,   f.Label5,
-            f.Label2,     f.ds,      f.yy3,    f.labNotice,  f.Image8,   f.Label3,
-            f.Image11,    f.Image12, f.Image3, f.Label1,     f.Image13,  f.Label4,
-            f.Label7,     f.Image10, f.ImgTop, f.WebBrowser1};
+    std::array<forms::Twips *, layout::kPlacedCount> placed{};
+    for (const Form1::Control &control : f.controls()) {
+        if (control.placed)
+            placed[std::size_t(*control.placed)] = control.twips;
+    }
+    return placed;
 }
 
 } // namespace

@@ -5,11 +5,13 @@
 
 void Module::subclassMainWindow(QWidget *window)
 {
-    const Qt::WindowFlags added = Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint;
-    if (QWindow *handle = window->windowHandle()) {
-        // Keeps the native window, its position and size.
-        handle->setFlags(handle->flags() | added);
-    } else {
-        window->setWindowFlags(window->windowFlags() | added);
-    }
+    setWindowFlags(window, Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint, true);
+}
+
+void Module::setWindowFlags(QWidget *window, Qt::WindowFlags flags, bool on)
+{
+    const Qt::WindowFlags now = window->windowFlags();
+    window->overrideWindowFlags(on ? now | flags : now & ~flags);
+    if (QWindow *handle = window->windowHandle())
+        handle->setFlags(window->windowFlags());
 }

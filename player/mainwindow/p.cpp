@@ -20,17 +20,16 @@ template <typename Step> void ignoringErrors(Step step)
 
 } // namespace
 
+// The menu is a child of the window it pops up over: window systems that
+// place pop-ups relative to their parent (Wayland) need one.
 p::p(Form1 *owner)
-    : QObject(owner), m_owner(owner), m_menu(std::make_unique<QMenu>(QStringLiteral("浏览设置")))
+    : QObject(owner), liu(new QMenu(QStringLiteral("浏览设置"), owner)), m_owner(owner)
 {
-    liu = m_menu.get();
     ht = liu->addAction(QStringLiteral("后退"), this, &p::ht_Click);
     qj = liu->addAction(QStringLiteral("前进"), this, &p::qj_Click);
     sq = liu->addAction(QStringLiteral("刷新"), this, &p::sq_Click);
     stop1 = liu->addAction(QStringLiteral("停止"), this, &p::stop1_Click);
 }
-
-p::~p() = default;
 
 void p::ht_Click()
 {

@@ -1,19 +1,18 @@
 #pragma once
 
 #include <QObject>
-#include <memory>
 
 class Form1;
 class QAction;
 class QMenu;
 
-// Holds the page's context menu; never shown itself.
+// Holds the page's context menu; never shown itself. Form1 owns it and the
+// menu, as their parent.
 class p : public QObject
 {
     Q_OBJECT
 public:
     explicit p(Form1 *owner);
-    ~p() override;
 
     // The menu that pops up over the page, and its items.
     QMenu *liu;
@@ -31,5 +30,4 @@ public:
 
 private:
     Form1 *m_owner;
-    std::unique_ptr<QMenu> m_menu;
 };

@@ -129,8 +129,8 @@ void TestBrowser::twipsGeometry()
     BrowserView view(&holder);
     view.setTwipsRect(QRect(-190, -270, 11325, 3015));
     QCOMPARE(view.geometry(), QRect(-13, -18, 755, 201));
-    QVERIFY_THROWS_EXCEPTION(Error, view.setHeight(-80));
-    QCOMPARE(view.height(), 3015);
+    QVERIFY_THROWS_EXCEPTION(Error, view.setHeightTwips(-80));
+    QCOMPARE(view.heightTwips(), 3015);
     QCOMPARE(view.geometry(), QRect(-13, -18, 755, 201));
 }
 

@@ -18,7 +18,8 @@ std::unique_ptr<QWidget> makeWindow()
 {
     auto window = std::make_unique<QWidget>();
     window->resize(400, 300);
-    QFont font(QStringLiteral("WenQuanYi Zen Hei"));
+    // The program's font: 12 pixels a Chinese character, 6 a Latin one.
+    QFont font(QStringLiteral("WenQuanYi Zen Hei Mono"));
     font.setPixelSize(12);
     window->setFont(font);
     return window;
@@ -125,17 +126,17 @@ void TestForms::negativeSizeKeepsOldValue()
     QCOMPARE(control->geometry(), QRect(8, 80, 3, 369));
 
     if (property == QLatin1String("width"))
-        QVERIFY_THROWS_EXCEPTION(Error, twips->setWidth(-1));
+        QVERIFY_THROWS_EXCEPTION(Error, twips->setWidthTwips(-1));
     else if (property == QLatin1String("height"))
-        QVERIFY_THROWS_EXCEPTION(Error, twips->setHeight(-735));
+        QVERIFY_THROWS_EXCEPTION(Error, twips->setHeightTwips(-735));
     else
         QVERIFY_THROWS_EXCEPTION(Error, twips->setTwipsRect(QRect(0, 0, 10, -10)));
     QCOMPARE(twips->twipsRect(), before);
     QCOMPARE(control->geometry(), QRect(8, 80, 3, 369));
 
     // Zero is a size like any other.
-    twips->setWidth(0);
-    twips->setHeight(0);
+    twips->setWidthTwips(0);
+    twips->setHeightTwips(0);
     QCOMPARE(control->size(), QSize(0, 0));
 }
 
@@ -144,15 +145,16 @@ void TestForms::labelSizedToText_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<bool>("autoSize");
     QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("width");
     QTest::newRow("chinese and latin")
-        << QStringLiteral("官方动态位置!") << true << QStringLiteral("官方动态位置!");
+        << QStringLiteral("官方动态位置!") << true << QStringLiteral("官方动态位置!") << 1170;
     QTest::newRow("latin only") << QStringLiteral("Veltaro5.0") << true
-                                << QStringLiteral("Veltaro5.0");
-    QTest::newRow("empty") << QString() << true << QString();
+                                << QStringLiteral("Veltaro5.0") << 900;
+    QTest::newRow("empty") << QString() << true << QString() << 0;
     QTest::newRow("line break shown on one line")
-        << QStringLiteral("第一\r\n第二\n三") << true << QStringLiteral("第一 第二 三");
+        << QStringLiteral("第一\r\n第二\n三") << true << QStringLiteral("第一 第二 三") << 1080;
     QTest::newRow("fixed box") << QStringLiteral("合作伙伴：很长很长很长的文字") << false
-                               << QStringLiteral("合作伙伴：很长很长很长的文字");
+                               << QStringLiteral("合作伙伴：很长很长很长的文字") << 1095;
 }
 
 void TestForms::labelSizedToText()
@@ -160,6 +162,7 @@ void TestForms::labelSizedToText()
     QFETCH(QString, caption);
     QFETCH(bool, autoSize);
     QFETCH(QString, shown);
+    QFETCH(int, width);
     auto window = makeWindow();
     Label label(window.get());
     label.setTwipsRect(QRect(4320, 5760, 1095, 255));
@@ -168,16 +171,11 @@ void TestForms::labelSizedToText()
 
     QCOMPARE(label.caption(), caption);
     QCOMPARE(label.text(), shown);
-    QCOMPARE(label.left(), 4320);
-    QCOMPARE(label.top(), 5760);
-    if (autoSize) {
-        const QFontMetrics metrics(window->font());
-        QCOMPARE(label.size(), QSize(metrics.horizontalAdvance(shown), metrics.height()));
-        QCOMPARE(label.width(), pixelsToTwips(metrics.horizontalAdvance(shown)));
-    } else {
-        QCOMPARE(label.twipsRect(), QRect(4320, 5760, 1095, 255));
-        QCOMPARE(label.size(), QSize(73, 17));
-    }
+    QCOMPARE(label.twipsRect().topLeft(), QPoint(4320, 5760));
+    QCOMPARE(label.widthTwips(), width);
+    QCOMPARE(label.size().width(), width / kTwipsPerPixel);
+    if (!autoSize)
+        QCOMPARE(label.heightTwips(), 255);
 }
 
 void TestForms::labelFollowsFontChange()
@@ -186,54 +184,79 @@ void TestForms::labelFollowsFontChange()
     Label label(window.get());
     label.setAutoSize(true);
     label.setCaption(QStringLiteral("官方动态位置!"));
-    const int before = label.width();
+    const QSize before = label.size();
 
     QFont larger = window->font();
     larger.setPixelSize(24);
     window->setFont(larger);
-    const QFontMetrics metrics(larger);
-    QCOMPARE(label.size(), QSize(metrics.horizontalAdvance(label.text()), metrics.height()));
-    QVERIFY(label.width() > before);
+    QCOMPARE(label.widthTwips(), 2 * 1170);
+    QVERIFY(label.size().height() > before.height());
 }
 
 void TestForms::clickNeedsPressAndReleaseInside_data()
 {
+    // Steps: "press", "release" or "double" (the second press of a
+    // double-click), with the button and where, inside or outside.
     QTest::addColumn<QString>("kind");
-    QTest::addColumn<int>("button");
-    QTest::addColumn<QPoint>("pressAt");
-    QTest::addColumn<QPoint>("releaseAt");
-    QTest::addColumn<bool>("pressed");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<int>("downs");
     QTest::addColumn<int>("clicks");
-    const QPoint inside(5, 5), outside(60, 5);
+    QTest::addColumn<int>("doubles");
     for (const char *kind : {"label", "image", "picturebox"}) {
         QTest::addRow("%s left inside", kind)
-            << kind << int(Qt::LeftButton) << inside << inside << true << 1;
+            << kind << QStringList{"press left in", "release left in"} << 1 << 1 << 0;
         QTest::addRow("%s released outside", kind)
-            << kind << int(Qt::LeftButton) << inside << outside << true << 0;
+            << kind << QStringList{"press left in", "release left out"} << 1 << 0 << 0;
         QTest::addRow("%s right button", kind)
-            << kind << int(Qt::RightButton) << inside << inside << true << 0;
+            << kind << QStringList{"press right in", "release right in"} << 1 << 0 << 0;
         QTest::addRow("%s release only", kind)
-            << kind << int(Qt::LeftButton) << inside << inside << false << 0;
+            << kind << QStringList{"release left in"} << 0 << 0 << 0;
+        QTest::addRow("%s double-click", kind)
+            << kind
+            << QStringList{"press left in", "release left in", "double left in", "release left in"}
+            << 1 << 1 << 1;
+        QTest::addRow("%s right double-click", kind)
+            << kind
+            << QStringList{"press right in", "release right in", "double right in",
+                           "release right in"}
+            << 1 << 0 << 0;
     }
 }
 
 void TestForms::clickNeedsPressAndReleaseInside()
 {
     QFETCH(QString, kind);
-    QFETCH(int, button);
-    QFETCH(QPoint, pressAt);
-    QFETCH(QPoint, releaseAt);
-    QFETCH(bool, pressed);
+    QFETCH(QStringList, steps);
+    QFETCH(int, downs);
     QFETCH(int, clicks);
+    QFETCH(int, doubles);
     auto window = makeWindow();
     QWidget *control = makeControl(kind, window.get());
     twipsOf(control)->setTwipsRect(QRect(150, 150, 600, 300));
+    QSignalSpy down(control, SIGNAL(mouseDown(int, int, int)));
+    QSignalSpy up(control, SIGNAL(mouseUp(int, int, int)));
     QSignalSpy clicked(control, SIGNAL(clicked()));
+    QSignalSpy dblClicked(control, SIGNAL(dblClick()));
 
-    if (pressed)
-        QTest::mousePress(control, Qt::MouseButton(button), {}, pressAt);
-    QTest::mouseRelease(control, Qt::MouseButton(button), {}, releaseAt);
+    int releases = 0;
+    for (const QString &step : steps) {
+        const QStringList words = step.split(u' ');
+        const Qt::MouseButton button =
+            words.at(1) == QLatin1String("left") ? Qt::LeftButton : Qt::RightButton;
+        const QPoint at = words.at(2) == QLatin1String("in") ? QPoint(5, 5) : QPoint(60, 5);
+        if (words.at(0) == QLatin1String("press")) {
+            QTest::mousePress(control, button, {}, at);
+        } else if (words.at(0) == QLatin1String("double")) {
+            QTest::mouseDClick(control, button, {}, at);
+        } else {
+            QTest::mouseRelease(control, button, {}, at);
+            ++releases;
+        }
+    }
+    QCOMPARE(down.count(), downs);
     QCOMPARE(clicked.count(), clicks);
+    QCOMPARE(dblClicked.count(), doubles);
+    QCOMPARE(up.count(), releases);
 }
 
 void TestForms::mouseDownMask_data()
@@ -317,10 +340,10 @@ void TestForms::imageIsNeverStretched()
     colors.setColor(QPalette::Window, Qt::blue);
     window->setPalette(colors);
     Image image(window.get());
-    image.move(150, 150);
+    image.moveTwips(150, 150);
     image.setPicture(filled(QSize(4, 4), Qt::red));
-    image.setWidth(300);
-    image.setHeight(300);
+    image.setWidthTwips(300);
+    image.setHeightTwips(300);
 
     const QImage shot = window->grab().toImage();
     QCOMPARE(shot.pixelColor(13, 13), QColor(Qt::red));
@@ -351,7 +374,7 @@ void TestForms::pictureBoxSizedToPicture()
     box.setAutoSize(autoSize);
     box.setPicture(filled(QSize(3, 30), Qt::green));
     QCOMPARE(box.size(), pixels);
-    QCOMPARE(QSize(box.width(), box.height()), pixels * kTwipsPerPixel);
+    QCOMPARE(QSize(box.widthTwips(), box.heightTwips()), pixels * kTwipsPerPixel);
 
     // Picture at the top left inside the border, background elsewhere.
     box.resize(20, 40);

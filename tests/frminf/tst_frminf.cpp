@@ -100,8 +100,6 @@ void TestFrmInf::makeUp()
     QCOMPARE(window->windowType(), Qt::Tool);
     QVERIFY(!window->isModal());
     QCOMPARE(window->size(), QSize(300, 250));
-    QCOMPARE(window->widthTwips(), 4500);
-    QCOMPARE(window->heightTwips(), 3750);
 
     QVERIFY(!window->img->picture().isNull());
     QCOMPARE(window->img->geometry(), QRect(260, 0, 40, 14));

@@ -276,20 +276,20 @@ void TestPopups::menuItems()
 {
     QVERIFY(!m_form->findChild<p *>());
     load(m_form->WebBrowser1, QStringLiteral("test/a.html"));
-    // The holder comes with the first menu.
+    // The holder comes with the first menu and stays.
     QCOMPARE(dismissMenu(), false);
-    p *holder = m_form->findChild<p *>();
-    QVERIFY(holder);
-    QCOMPARE(holder->liu->title(), QStringLiteral("浏览设置"));
+    QCOMPARE(dismissMenu(), false);
+    const QList<p *> holders = m_form->findChildren<p *>();
+    QCOMPARE(holders.size(), 1);
+    QPointer<QMenu> menu = holders.first()->liu;
     QStringList captions;
-    for (QAction *action : holder->liu->actions()) {
+    for (QAction *action : menu->actions())
         captions << action->text();
-        QVERIFY(action->isEnabled());
-        QVERIFY(action->isVisible());
-    }
     QCOMPARE(captions, QStringList({"后退", "前进", "刷新", "停止"}));
-    QCOMPARE(holder->liu->actions(),
-             QList<QAction *>({holder->ht, holder->qj, holder->sq, holder->stop1}));
+    // Pop-ups are placed against their parent window (Wayland), and go with it.
+    QCOMPARE(menu->parentWidget(), m_form.get());
+    m_form.reset();
+    QVERIFY(!menu);
 }
 
 void TestPopups::menuCommands_data()

@@ -22,6 +22,22 @@ bool samePicture(const QPixmap &a, const QPixmap &b)
     return a.cacheKey() == b.cacheKey() || a.toImage() == b.toImage();
 }
 
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
 } // namespace
 
 class TestTabs : public QObject
@@ -41,6 +57,7 @@ private slots:
     void offlineCaptionClick();
     void pointerSequence_data();
     void pointerSequence();
+    void hoverDrawsOnlyChanges();
 
 private:
     QWidget *control(const QString &name) const;
@@ -103,28 +120,12 @@ void TestTabs::cleanup()
 
 QWidget *TestTabs::control(const QString &name) const
 {
-    Form1 &f = *m_form;
-    const QHash<QString, QWidget *> controls = {{"Label5", f.Label5},
-                                                {"Label2", f.Label2},
-                                                {"Label3", f.Label3},
-                                                {"ds", f.ds},
-                                                {"yy3", f.yy3},
-                                                {"Label7", f.Label7},
-                                                {"Im", f.Im},
-                                                {"yy", f.yy},
-                                                {"Image1", f.Image1},
-                                                {"Image2", f.Image2},
-                                                {"labNotice", f.labNotice}};
-    return controls.value(name);
+    return m_form->control(name);
 }
 
 forms::Image *TestTabs::store(const QString &name) const
 {
-    Form1 &f = *m_form;
-    const QHash<QString, forms::Image *> stores = {
-        {"Im1", f.Im1}, {"Im2", f.Im2},       {"yy1", f.yy1},      {"yy2", f.yy2},
-        {"iii", f.iii}, {"Image7", f.Image7}, {"Image5", f.Image5}};
-    return stores.value(name);
+    return qobject_cast<forms::Image *>(m_form->control(name));
 }
 
 QPoint TestTabs::pointOn(const QString &name) const
@@ -381,6 +382,23 @@ void TestTabs::pointerSequence()
     // None of these moves or presses goes anywhere.
     QVERIFY(!complete.wait(300));
     QVERIFY(m_server->requests().isEmpty());
+}
+
+// Each move over a tab assigns its pictures again; the tabs are see-through,
+// so a repaint would redraw the window beneath them on every move.
+void TestTabs::hoverDrawsOnlyChanges()
+{
+    moveOnto("Im");
+    QTest::qWait(50);
+    PaintCounter paints(m_form.get());
+    const QPoint next = pointOn("Im") + QPoint(1, 0);
+    QCOMPARE(m_form->childAt(next), control("Im"));
+    QTest::mouseMove(m_form->windowHandle(), next);
+    QTest::qWait(50);
+    QCOMPARE(paints.count, 0);
+
+    moveOnto("yy");
+    QTRY_VERIFY(paints.count > 0);
 }
 
 QTEST_MAIN(TestTabs)

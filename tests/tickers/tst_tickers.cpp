@@ -164,7 +164,7 @@ void TestTickers::rotation()
             QVERIFY2(ticker.label->tag() == links.at(step), qPrintable(where));
             // The label is as wide as what it shows.
             const int shown = ticker.label->fontMetrics().horizontalAdvance(ticker.label->text());
-            QVERIFY2(ticker.label->width() == forms::pixelsToTwips(shown), qPrintable(where));
+            QVERIFY2(ticker.label->widthTwips() == forms::pixelsToTwips(shown), qPrintable(where));
             QVERIFY2(ticker.label->size().width() == shown, qPrintable(where));
         }
     }

@@ -462,7 +462,7 @@ void tst_update::updateWithThreeFiles()
     connect(&w, &frmUpdate::fileArrived, &w, [&](int) {
         captions << w.lblNumber->caption();
         percents << w.lblScale->caption();
-        fills << w.Picture1->width();
+        fills << w.Picture1->widthTwips();
         statusShown << w.Label3->isVisibleTo(&w);
     });
     clickUpdate(w);
