@@ -7,6 +7,7 @@
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QQuickWindow>
+#include <QWebEngineProfile>
 #include <QtGlobal>
 
 Q_LOGGING_CATEGORY(lcRendering, "veltaro.rendering")
@@ -133,8 +134,15 @@ void apply(const Choice &choice, const QByteArray &otherFlags)
     if (choice.setQuickSoftware)
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     const QByteArray flags = chromiumFlags(choice, otherFlags);
-    if (!flags.isEmpty())
+    if (!flags.isEmpty()) {
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+        // The engine reads its switches once, when the first profile is
+        // made: make it now (the views use it anyway), then take them back,
+        // so that programs the player starts, a Qt-based desktop browser
+        // among them, do not inherit them.
+        QWebEngineProfile::defaultProfile();
+        qunsetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    }
     qCInfo(lcRendering, "%s rendering: %s", choice.software ? "software" : "GPU",
            qUtf8Printable(choice.reason));
 }

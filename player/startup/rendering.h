@@ -61,7 +61,8 @@ Facts probe();
 QByteArray chromiumFlags(const Choice &choice, const QByteArray &otherFlags);
 
 // Applies the choice and logs it under "veltaro.rendering". Must run after
-// the QApplication is created and before the first web view.
+// the QApplication is created and before the first web view; it starts the
+// engine, which reads its switches then, and leaves no variable behind.
 void apply(const Choice &choice, const QByteArray &otherFlags = {});
 
 } // namespace Rendering
