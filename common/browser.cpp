@@ -1,11 +1,13 @@
 #include "browser.h"
 
 #include "error.h"
+#include "http.h"
 
 #include <QChildEvent>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QWebEngineHistory>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 
 // The view's own page: it routes new windows through the view's handler and
@@ -59,7 +61,24 @@ BrowserView::BrowserView(QWidget *parent) : QWebEngineView(parent), Twips(this)
     setPage(new BrowserPage(this));
     connect(this, &QWebEngineView::loadFinished, this,
             [this](bool) { emit documentComplete(url()); });
+    // The address is known only here, before any page is asked for; left
+    // unanswered, the request then finds no new-window handler and ends.
+    connect(page(), &QWebEnginePage::newWindowRequested, this,
+            [this](QWebEngineNewWindowRequest &request) {
+                if (!m_openLink)
+                    return;
+                const QString address =
+                    webAddress(request.requestedUrl().toString(QUrl::FullyEncoded));
+                if (!address.isEmpty())
+                    m_openLink(address);
+            });
     setTwipsRect(twipsRect());
+}
+
+void BrowserView::setNewWindowOpensLink(OpenLink openLink)
+{
+    m_newWindow = nullptr;
+    m_openLink = std::move(openLink);
 }
 
 void BrowserView::navigate(const QString &urlOrPath)

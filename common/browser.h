@@ -41,6 +41,12 @@ public:
     using NewWindowHandler = std::function<BrowserView *()>;
     void setNewWindowHandler(NewWindowHandler handler) { m_newWindow = std::move(handler); }
 
+    // New windows of this view go to the desktop instead: the address of an
+    // http or https window is handed to openLink, any other request is
+    // dropped. Replaces the new-window handler.
+    using OpenLink = std::function<void(const QString &url)>;
+    void setNewWindowOpensLink(OpenLink openLink);
+
     // A right-click in the page's top-level document. The handler returns
     // false to cancel the view's own menu. Without a handler the view shows
     // its own menu.
@@ -58,6 +64,7 @@ private:
     friend class BrowserPage;
     bool m_silent = false;
     NewWindowHandler m_newWindow;
+    OpenLink m_openLink;
     ContextMenuHandler m_contextMenu;
 };
 

@@ -110,6 +110,10 @@ public:
     bool setClose(const QString &path) { return control(path, "close", 1); }
     bool setDropAfter(const QString &path, qint64 bytes) { return control(path, "drop", bytes); }
     bool setUnsized(const QString &path) { return control(path, "unsized", 1); }
+    // A piece of 4 KB every ms milliseconds, no length.
+    bool setDrip(const QString &path, int ms) { return control(path, "drip", ms); }
+    // The file over and over, never ending, no length.
+    bool setEndless(const QString &path) { return control(path, "endless", 1); }
     bool setRedirect(const QString &path, const QString &location)
     {
         return control(path, "redirect", location);
