@@ -2,6 +2,8 @@
 
 #include "browser.h"
 
+#include <QTimer>
+
 Form2::Form2(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     // A hidden view loads its pages as long as it has a size.
@@ -12,9 +14,18 @@ Form2::Form2(QWidget *parent) : QWidget(parent, Qt::Window)
     // find the window already on its way out.
     connect(WebBrowser1, &BrowserView::documentComplete, this, &Form2::WebBrowser1_DocumentComplete,
             Qt::SingleShotConnection);
+    QTimer::singleShot(loadLimitMs, this, &Form2::unload);
 }
 
 void Form2::WebBrowser1_DocumentComplete()
 {
+    unload();
+}
+
+void Form2::unload()
+{
+    if (m_unloading)
+        return;
+    m_unloading = true;
     deleteLater();
 }
