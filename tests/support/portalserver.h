@@ -65,6 +65,7 @@ public:
 
     bool isRunning() const { return m_port > 0 && m_process.state() == QProcess::Running; }
     int port() const { return m_port; }
+    qint64 processId() const { return m_process.processId(); }
 
     // path is relative to the served folder: url("kinotray/marquee/Notice.txt").
     QString url(const QString &path = QString()) const
