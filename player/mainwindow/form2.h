@@ -17,6 +17,7 @@ public:
     static constexpr int loadLimitMs = 30000;
 
     explicit Form2(QWidget *parent = nullptr);
+    ~Form2() override;
 
     BrowserView *WebBrowser1;
 
@@ -27,4 +28,5 @@ public:
 
 private:
     bool m_unloading = false;
+    static inline int s_loaded = 0;
 };
