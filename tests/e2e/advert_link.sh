@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # The promotion window's advert opens in the desktop browser: a web address
-# it opens in a new window reaches the first xdg-open on PATH, anything else
-# is dropped.
+# it opens in a new window, by a link or a script, reaches the first xdg-open
+# on PATH; anything else is dropped.
 bin=$1
 . "$(dirname "$0")/xsession.sh"
 
 portal=$work/portal
 cp -r "$(dirname "$0")/../../demo/portal" "$portal"
 cat > "$portal/kinotray/adv/pop_ads.html" <<'PAGE'
-<html><body>advert<script>
+<html><body><a id="film" href="../video/?id=7" target="_blank">film</a><script>
+window.open('https://example.com/advert?id=1');
+document.getElementById('film').click();
 window.open('javascript:void(0)');
 window.open('file:///etc/passwd');
-window.open('https://example.com/advert?id=1');
+window.open('data:text/html,x');
 </script></body></html>
 PAGE
 . "$(dirname "$0")/../../tools/portal.sh"
@@ -30,14 +32,15 @@ install=$work/install
 export VELTARO_UPDATE_CHECK=never VELTARO_PORTAL_ROOT="${base}kinotray/"
 "$install/player" > "$work/player.log" 2>&1 &
 pids+=($!)
-if ! wait_for 60 grep -qx 'https://example.com/advert?id=1' "$work/path/opened"; then
+expected=$(printf '%s\n' "${base}kinotray/video/?id=7" 'https://example.com/advert?id=1')
+if ! wait_for 60 grep -q example.com/advert "$work/path/opened"; then
     echo "the advert's link was not opened"
     cat "$work/player.log"
     exit 1
 fi
 sleep 2
-if [ "$(wc -l < "$work/path/opened")" -ne 1 ]; then
-    echo "opened more than the advert's web link:"
+if [ "$(LC_ALL=C sort "$work/path/opened")" != "$expected" ]; then
+    echo "opened, instead of the advert's two web links:"
     cat "$work/path/opened"
     exit 1
 fi

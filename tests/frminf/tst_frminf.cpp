@@ -1,7 +1,6 @@
 // The promotion window: its make-up, the slide-in on a fake screen, closing
 // while it rises, and staying hidden once the start-up check hid it.
 #include "forms/twips.h"
-#include "pagescript.h"
 #include "portalserver.h"
 #include "tickers/frminf.h"
 
@@ -25,8 +24,6 @@ private slots:
     void slide();
     void closeWhileRising();
     void hiddenWindowStaysHidden();
-    void advertOpensWebLinks_data();
-    void advertOpensWebLinks();
 
 private:
     FrmInf *create();
@@ -34,7 +31,6 @@ private:
     int runSlide(FrmInf *window);
 
     QTemporaryDir m_root;
-    QStringList m_opened;
     std::unique_ptr<PortalServer> m_server;
     std::unique_ptr<QWidget> m_owner;
     Seams m_seams;
@@ -48,11 +44,6 @@ void TestFrmInf::initTestCase()
     QVERIFY(page.open(QIODevice::WriteOnly));
     page.write("<html><body>ad</body></html>");
     page.close();
-    QFile links(m_root.filePath(QStringLiteral("kinotray/adv/links.html")));
-    QVERIFY(links.open(QIODevice::WriteOnly));
-    links.write("<html><body><a id='film' href='../video/?id=7' target='_blank'>film</a></body></html>");
-    links.close();
-
     m_server = std::make_unique<PortalServer>(m_root.path());
     QVERIFY(m_server->isRunning());
     qputenv("VELTARO_PORTAL_ROOT", m_server->url(QStringLiteral("kinotray/")).toUtf8());
@@ -68,8 +59,6 @@ void TestFrmInf::init()
     m_screen = QSize(15360, 11520);
     m_seams = Seams::system();
     m_seams.screenSizeTwips = [this] { return m_screen; };
-    m_opened.clear();
-    m_seams.openLink = [this](const QString &url) { m_opened << url; };
     m_owner = std::make_unique<QWidget>();
 }
 
@@ -235,37 +224,6 @@ void TestFrmInf::hiddenWindowStaysHidden()
     QVERIFY(QTest::qWaitForWindowExposed(m_owner.get()));
     QVERIFY(!window->isVisible());
     delete window;
-}
-
-void TestFrmInf::advertOpensWebLinks_data()
-{
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QString>("opened");
-    QTest::newRow("link aimed at a new window")
-        << "document.getElementById('film').click()" << m_server->url("kinotray/video/?id=7");
-    QTest::newRow("script opens https") << "window.open('https://example.com/film?id=1')"
-                                        << "https://example.com/film?id=1";
-    QTest::newRow("javascript") << "window.open('javascript:void(0)')" << "";
-    QTest::newRow("file") << "window.open('file:///etc/passwd')" << "";
-    QTest::newRow("data") << "window.open('data:text/html,x')" << "";
-}
-
-void TestFrmInf::advertOpensWebLinks()
-{
-    QFETCH(QString, script);
-    QFETCH(QString, opened);
-    std::unique_ptr<FrmInf> window(create());
-    window->WebBrowser1->navigate(m_server->url(QStringLiteral("kinotray/adv/links.html")));
-    QTRY_VERIFY_WITH_TIMEOUT(evaluate(window->WebBrowser1, "!!document.getElementById('film')").toBool(),
-                             20000);
-    evaluate(window->WebBrowser1, script);
-    // A closing request that does open: the first has been dealt with by then.
-    evaluate(window->WebBrowser1, "window.open('https://example.com/end')");
-    QTRY_VERIFY_WITH_TIMEOUT(m_opened.contains("https://example.com/end"), 20000);
-    const QStringList expected = opened.isEmpty()
-                                     ? QStringList{"https://example.com/end"}
-                                     : QStringList{opened, "https://example.com/end"};
-    QCOMPARE(m_opened, expected);
 }
 
 QTEST_MAIN(TestFrmInf)
