@@ -1,27 +1,65 @@
 #include "browser.h"
 
 #include "error.h"
+#include "http.h"
 
 #include <QChildEvent>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QWebEngineHistory>
+#include <QWebEngineNewWindowRequest>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEnginePage>
+
+namespace
+{
+
+const QString windowOpenMark = QStringLiteral("\x01window.open ");
+
+// Stands in for window.open in every document of the page: the address goes
+// to the program by a marked console line, and the page gets a window that
+// is already on its way out. No window is made in the page's own renderer.
+const QString windowOpenScript = QStringLiteral(R"((function () {
+    var report = console.debug.bind(console);
+    window.open = function (url) {
+        var address = url === undefined || url === null || url === '' ? 'about:blank' : String(url);
+        try { address = new URL(address, document.baseURI).href; } catch (e) {}
+        report('%1' + address);
+        var opened = {closed: false, opener: window, location: {href: address}};
+        opened.close = function () { opened.closed = true; };
+        opened.focus = opened.blur = opened.postMessage = function () {};
+        return opened;
+    };
+})();)").arg(windowOpenMark);
+
+} // namespace
 
 // The view's own page: it routes new windows through the view's handler and
 // keeps dialogs away while the view is silent.
 class BrowserPage : public QWebEnginePage
 {
 public:
-    explicit BrowserPage(BrowserView *view) : QWebEnginePage(view), m_view(view) {}
+    BrowserPage(QWebEngineProfile *profile, BrowserView *view)
+        : QWebEnginePage(profile ? profile : QWebEngineProfile::defaultProfile(), view),
+          m_view(view)
+    {
+    }
 
 protected:
-    QWebEnginePage *createWindow(WebWindowType) override
+    // New windows are dealt with by address, before a page is asked for;
+    // nothing is left to adopt here.
+    QWebEnginePage *createWindow(WebWindowType) override { return nullptr; }
+
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
+                                  int lineNumber, const QString &sourceID) override
     {
-        if (!m_view->m_newWindow)
-            return nullptr;
-        BrowserView *target = m_view->m_newWindow();
-        return target ? target->page() : nullptr;
+        if (m_view->m_newWindow && message.startsWith(windowOpenMark)) {
+            m_view->openNewWindow(QUrl(message.mid(windowOpenMark.size())));
+            return;
+        }
+        QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceID);
     }
 
     void javaScriptAlert(const QUrl &origin, const QString &message) override
@@ -54,12 +92,53 @@ private:
     BrowserView *m_view;
 };
 
-BrowserView::BrowserView(QWidget *parent) : QWebEngineView(parent), Twips(this)
+BrowserView::BrowserView(QWidget *parent, QWebEngineProfile *profile)
+    : QWebEngineView(parent), Twips(this)
 {
-    setPage(new BrowserPage(this));
+    setPage(new BrowserPage(profile, this));
     connect(this, &QWebEngineView::loadFinished, this,
             [this](bool) { emit documentComplete(url()); });
+    // The address is known only here, before any page is asked for; left
+    // unanswered, the request then finds no window to open in and ends.
+    connect(page(), &QWebEnginePage::newWindowRequested, this,
+            [this](QWebEngineNewWindowRequest &request) {
+                if (m_newWindow)
+                    openNewWindow(request.requestedUrl());
+                if (!m_openLink)
+                    return;
+                const QString address =
+                    webAddress(request.requestedUrl().toString(QUrl::FullyEncoded));
+                if (!address.isEmpty())
+                    m_openLink(address);
+            });
     setTwipsRect(twipsRect());
+}
+
+void BrowserView::setNewWindowHandler(NewWindowHandler handler)
+{
+    m_openLink = nullptr;
+    m_newWindow = std::move(handler);
+    if (!page()->scripts().find(QStringLiteral("window.open")).isEmpty())
+        return;
+    QWebEngineScript script;
+    script.setName(QStringLiteral("window.open"));
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setRunsOnSubFrames(true);
+    script.setSourceCode(windowOpenScript);
+    page()->scripts().insert(script);
+}
+
+void BrowserView::setNewWindowOpensLink(OpenLink openLink)
+{
+    m_newWindow = nullptr;
+    m_openLink = std::move(openLink);
+}
+
+void BrowserView::openNewWindow(const QUrl &url)
+{
+    if (BrowserView *target = m_newWindow())
+        target->load(url);
 }
 
 void BrowserView::navigate(const QString &urlOrPath)

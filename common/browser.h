@@ -15,7 +15,8 @@ class BrowserView : public QWebEngineView, public forms::Twips
 {
     Q_OBJECT
 public:
-    explicit BrowserView(QWidget *parent = nullptr);
+    // The page belongs to the default profile unless given another.
+    explicit BrowserView(QWidget *parent = nullptr, QWebEngineProfile *profile = nullptr);
 
     // An http(s) or file URL, or a local file path. Returns at once; a failed
     // load is not reported.
@@ -32,10 +33,20 @@ public:
     void stop();
 
     // Decides where a new window's content goes: the handler returns the view
-    // that receives it, or nullptr to drop the request. Without a handler the
-    // request is dropped.
+    // that loads the new window's address, or nullptr to drop the request.
+    // Without a handler the request is dropped. A script's window.open then
+    // makes no window in the page at all, the script gets a stand-in: each
+    // window the page's renderer makes costs it memory that it keeps long
+    // after the window is gone, so a page that floods window.open would grow
+    // without end.
     using NewWindowHandler = std::function<BrowserView *()>;
-    void setNewWindowHandler(NewWindowHandler handler) { m_newWindow = std::move(handler); }
+    void setNewWindowHandler(NewWindowHandler handler);
+
+    // New windows of this view go to the desktop instead: the address of an
+    // http or https window is handed to openLink, any other request is
+    // dropped. Replaces the new-window handler.
+    using OpenLink = std::function<void(const QString &url)>;
+    void setNewWindowOpensLink(OpenLink openLink);
 
     // A right-click in the page's top-level document. The handler returns
     // false to cancel the view's own menu. Without a handler the view shows
@@ -52,8 +63,10 @@ protected:
 
 private:
     friend class BrowserPage;
+    void openNewWindow(const QUrl &url);
     bool m_silent = false;
     NewWindowHandler m_newWindow;
+    OpenLink m_openLink;
     ContextMenuHandler m_contextMenu;
 };
 

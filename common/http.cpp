@@ -32,6 +32,8 @@ struct Transfer {
     // way) have begun; from here on a failure means the body broke off.
     bool answered = false;
     bool rejected = false;
+    qint64 maxBodyBytes = 0;
+    qint64 received = 0;
     std::exception_ptr thrown;
 };
 
@@ -72,6 +74,9 @@ size_t onBody(char *data, size_t size, size_t count, void *user)
         t.rejected = true;
         return 0;
     }
+    t.received += qint64(size * count);
+    if (t.maxBodyBytes > 0 && t.received > t.maxBodyBytes)
+        return 0;
     try {
         (*t.sink)(data, size * count);
     } catch (...) {
@@ -144,6 +149,7 @@ Outcome transfer(const QString &url, const HttpOptions &options, const HttpSink 
     t.sink = &sink;
     t.progress = &progress;
     t.only2xx = only2xx;
+    t.maxBodyBytes = options.maxBodyBytes;
     char errorText[CURL_ERROR_SIZE] = {};
     const QByteArray address = url.toUtf8();
 
@@ -156,6 +162,9 @@ Outcome transfer(const QString &url, const HttpOptions &options, const HttpSink 
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, options.connectTimeoutSeconds);
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, options.lowSpeedBytesPerSecond);
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, options.stallTimeoutSeconds);
+    curl_easy_setopt(c, CURLOPT_TIMEOUT, options.totalTimeoutSeconds);
+    // A length announced beyond the limit ends the transfer before any body.
+    curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(options.maxBodyBytes));
     // The largest receive buffer curl takes: a large download then costs a
     // few thousand wake-ups instead of tens of thousands, which keeps it as
     // fast as the curl tool on a busy machine.
@@ -183,6 +192,8 @@ Outcome transfer(const QString &url, const HttpOptions &options, const HttpSink 
         std::rethrow_exception(t.thrown);
     outcome.curlMessage =
         QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(outcome.code));
+    if (t.maxBodyBytes > 0 && t.received > t.maxBodyBytes)
+        outcome.curlMessage = QStringLiteral("the body is longer than %1 bytes").arg(t.maxBodyBytes);
     outcome.answered = t.answered;
     outcome.status = t.status;
     if (t.rejected || (outcome.code == CURLE_OK && only2xx && !is2xx(t.status)))
@@ -206,6 +217,18 @@ QString urlForName(const QString &base, const QString &name)
     for (const QString &segment : QString(name).replace(u'\\', u'/').split(u'/'))
         url += u'/' + QString::fromLatin1(QUrl::toPercentEncoding(segment));
     return url;
+}
+
+QString webAddress(const QString &text)
+{
+    const QString address = text.trimmed();
+    const QUrl url(address);
+    if (!url.isValid() || url.host().isEmpty())
+        return QString();
+    const QString scheme = url.scheme();
+    const bool web = scheme.compare(QLatin1String("http"), Qt::CaseInsensitive) == 0 ||
+                     scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+    return web ? address : QString();
 }
 
 QByteArray fetchBytes(const QString &url, const HttpOptions &options)

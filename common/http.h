@@ -16,6 +16,12 @@ struct HttpOptions {
     long stallTimeoutSeconds = 60;
     long lowSpeedBytesPerSecond = 1024;
     long maxRedirects = 5;
+    // The whole transfer, answer and body, ends after this long; 0 lets a
+    // steady transfer run as long as it takes.
+    long totalTimeoutSeconds = 0;
+    // A body longer than this breaks the transfer off as a body that broke
+    // off would; 0 takes any length.
+    qint64 maxBodyBytes = 0;
 };
 
 // Receives the body in pieces as it arrives; an exception thrown here aborts
@@ -48,6 +54,10 @@ QString fetchText(const QString &url, const HttpOptions &options = {});
 // segment percent-encoded (a backslash separates segments too), so "a#b"
 // fetches "a%23b", never "a".
 QString urlForName(const QString &base, const QString &name);
+
+// An http or https address with a host, after surrounding blanks and line
+// ends are dropped; the address to open, or the empty string when it is not one.
+QString webAddress(const QString &text);
 
 // The download control a window carries (inetOLUpdate): fetch as bytes with
 // the control's own settings.

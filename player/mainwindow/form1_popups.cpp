@@ -6,11 +6,13 @@
 #include <QMenu>
 #include <QWebEnginePage>
 
-// Only the portal view is handled here; the banner, the promotion window and
-// the sinks themselves keep the view's own behaviour.
+// The portal view's pop-ups go into sinks. The banner is an advert: what it
+// opens in a new window is meant for the user, so the desktop browser shows
+// it. The sinks' own pop-ups keep the view's behaviour (dropped).
 void Form1::connectPopups()
 {
     WebBrowser1->setNewWindowHandler([this] { return WebBrowser1_NewWindow2(); });
+    WebBrowser2->setNewWindowOpensLink([this](const QString &url) { m_seams.openLink(url); });
     connect(WebBrowser1, &BrowserView::documentComplete, this,
             &Form1::WebBrowser1_DocumentComplete);
     WebBrowser1->setContextMenuHandler(
@@ -19,8 +21,13 @@ void Form1::connectPopups()
 
 // The pop-up goes into a window nobody sees, which lives until its content
 // has loaded; the window is a child of Form1 only so that it cannot outlive it.
+// Children keep their order of creation, so the oldest sink comes first.
 BrowserView *Form1::WebBrowser1_NewWindow2()
 {
+    QList<Form2 *> loaded = findChildren<Form2 *>(Qt::FindDirectChildrenOnly);
+    loaded.removeIf([](const Form2 *sink) { return sink->isUnloading(); });
+    while (loaded.size() >= Form2::maxLoaded)
+        loaded.takeFirst()->unload();
     auto *sink = new Form2(this);
     return sink->WebBrowser1;
 }

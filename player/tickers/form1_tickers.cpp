@@ -17,11 +17,11 @@ void showItem(const QString &text, forms::Label *label, qint16 index, forms::Tim
     const std::optional<tickers::Item> item = tickers::item(text, index);
     if (!item) {
         label->setCaption(errorCaption);
-        label->setToolTipText(label->caption());
+        label->setToolTipText(tickers::toolTipFor(label->text()));
         return;
     }
     label->setCaption(item->caption);
-    label->setToolTipText(item->caption);
+    label->setToolTipText(tickers::toolTipFor(label->text()));
     label->setTag(item->link);
     timer->setEnabled(true);
 }
@@ -30,8 +30,11 @@ void openTag(Seams &seams, const forms::Label *label)
 {
     if (General::intOnline != 1)
         return;
-    const QString link = label->tag();
-    if (tickers::isWebLink(link))
+    // Only a web address goes to the desktop: the ticker files come from the
+    // network, and a program path or script there must not be run. The blanks
+    // around it go, so the last item of a CR LF file opens too.
+    const QString link = webAddress(label->tag());
+    if (!link.isEmpty())
         seams.openLink(link);
 }
 

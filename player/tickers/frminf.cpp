@@ -23,6 +23,9 @@ FrmInf::FrmInf(QWidget *owner, Seams &seams)
     WebBrowser1 = new BrowserView(Picture1);
     WebBrowser1->setTwipsRect({-180, -250, 5895, 4575});
     WebBrowser1->setToolTip(QStringLiteral("支持我们的发展，请点击广告"));
+    // The advert asks to be clicked: what it opens in a new window is shown
+    // by the user's desktop browser.
+    WebBrowser1->setNewWindowOpensLink([this](const QString &url) { m_seams.openLink(url); });
 
     forms::applyStacking({img, Picture1});
 

@@ -2,7 +2,6 @@
 
 #include "http.h"
 
-#include <QUrl>
 #include <limits>
 
 namespace tickers
@@ -47,14 +46,11 @@ qint16 nextItem(qint16 &counter, const QString &text)
     return shown;
 }
 
-bool isWebLink(const QString &link)
+QString toolTipFor(const QString &text)
 {
-    const QUrl url(link);
-    if (!url.isValid() || url.host().isEmpty())
-        return false;
-    const QString scheme = url.scheme();
-    return scheme.compare(QLatin1String("http"), Qt::CaseInsensitive) == 0 ||
-           scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+    // Spaces stay as the file has them.
+    return QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped() +
+           QStringLiteral("</p>");
 }
 
 } // namespace tickers
@@ -62,9 +58,11 @@ bool isWebLink(const QString &link)
 QString FetchText(const QString &url)
 {
     // Both ticker files are fetched while the main window loads, before it
-    // is shown: a portal that takes the connection but never answers must
-    // not hold the window back for long.
+    // is shown: a portal that never answers, drips or never ends its answer
+    // must not hold the window back for long nor fill the memory.
     HttpOptions options;
     options.stallTimeoutSeconds = 8;
+    options.totalTimeoutSeconds = 10;
+    options.maxBodyBytes = 1024 * 1024;
     return fetchText(url, options);
 }

@@ -29,11 +29,12 @@ std::optional<Item> item(const QString &text, qint16 index);
 // starts again at 0.
 qint16 nextItem(qint16 &counter, const QString &text);
 
-// Only a web address with a host goes to the desktop: the ticker files come
-// from the network, and a program path or script there must not be run.
-bool isWebLink(const QString &link);
+// The hover hint for a label's text: the text as written, never taken for
+// markup (a tooltip renders anything that looks like HTML).
+QString toolTipFor(const QString &text);
 
 } // namespace tickers
 
-// Fetch as text for the ticker files: the GBK body of a completed answer.
+// Fetch as text for the ticker files: the GBK body of a completed answer, at
+// most 1 MB and within 10 s; a longer or slower answer gives the empty text.
 QString FetchText(const QString &url);

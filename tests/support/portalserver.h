@@ -65,6 +65,7 @@ public:
 
     bool isRunning() const { return m_port > 0 && m_process.state() == QProcess::Running; }
     int port() const { return m_port; }
+    qint64 processId() const { return m_process.processId(); }
 
     // path is relative to the served folder: url("kinotray/marquee/Notice.txt").
     QString url(const QString &path = QString()) const
@@ -110,6 +111,10 @@ public:
     bool setClose(const QString &path) { return control(path, "close", 1); }
     bool setDropAfter(const QString &path, qint64 bytes) { return control(path, "drop", bytes); }
     bool setUnsized(const QString &path) { return control(path, "unsized", 1); }
+    // A piece of 4 KB every ms milliseconds, no length.
+    bool setDrip(const QString &path, int ms) { return control(path, "drip", ms); }
+    // The file over and over, never ending, no length.
+    bool setEndless(const QString &path) { return control(path, "endless", 1); }
     bool setRedirect(const QString &path, const QString &location)
     {
         return control(path, "redirect", location);

@@ -150,6 +150,33 @@ void serveUnsized(httplib::Response &res, const fs::path &file, long long dropAf
         });
 }
 
+// The body in chunks without a length, as a slow or runaway server sends it:
+// with dripMs one small piece at a time, dripMs apart; when endless, the file
+// over and over until the client goes away or the server stops.
+void serveStream(httplib::Response &res, const fs::path &file, int dripMs, bool endless,
+                 StopFlag &stop)
+{
+    auto in = std::make_shared<std::ifstream>(file, std::ios::binary);
+    const auto size = static_cast<std::size_t>(fs::file_size(file));
+    res.set_chunked_content_provider(
+        contentTypeFor(file),
+        [in, size, dripMs, endless, &stop](std::size_t offset, httplib::DataSink &sink) {
+            if (size == 0 || (!endless && offset >= size) || stop.isRaised()) {
+                sink.done();
+                return true;
+            }
+            if (dripMs)
+                stop.sleep(dripMs);
+            char buffer[64 * 1024];
+            const std::size_t at = offset % size;
+            const std::size_t length = std::min(size - at, dripMs ? 4096 : sizeof buffer);
+            in->clear();
+            in->seekg(static_cast<std::streamoff>(at));
+            in->read(buffer, static_cast<std::streamsize>(length));
+            return in->gcount() > 0 && sink.write(buffer, static_cast<std::size_t>(in->gcount()));
+        });
+}
+
 // Streams the file in pieces so that a file of any size is served with flat
 // memory; dropAfter >= 0 breaks the body off after that many bytes.
 void serveFile(httplib::Response &res, const fs::path &file, long long dropAfter, bool unsized)
@@ -220,7 +247,9 @@ public:
             res.set_header("Location", rule.redirect);
         else if (needsSlash)
             res.set_header("Location", req.path + "/");
-        if (found && !needsSlash)
+        if (found && !needsSlash && (rule.dripMs || rule.endless))
+            serveStream(res, target, rule.dripMs, rule.endless, m_stop);
+        else if (found && !needsSlash)
             serveFile(res, target, rule.dropAfter, rule.unsized);
         else
             res.set_content(std::to_string(status) + "\n", "text/plain");

@@ -54,6 +54,10 @@ std::optional<std::string> RuleBook::apply(const std::multimap<std::string, std:
             rule.unsized = *n != 0;
         else if (key == "drop")
             rule.dropAfter = *n;
+        else if (key == "drip")
+            rule.dripMs = static_cast<int>(*n);
+        else if (key == "endless")
+            rule.endless = *n != 0;
         else
             return "unknown setting " + key;
     }

@@ -13,6 +13,8 @@ struct Rule {
     long long dropAfter = -1; // announce the full length, then stop after this many body bytes
     bool unsized = false;     // send the body in chunks, no length; with dropAfter, end it cleanly there
     std::string redirect;     // answer 302 with this Location
+    int dripMs = 0;           // send the body in chunks, no length, one small piece every dripMs
+    bool endless = false;     // send the body in chunks, no length, over and over without end
 };
 
 // The rules by path, changed at run time through the control endpoint while
