@@ -28,7 +28,9 @@ if ! wait_for 20 bash -c "! kill -0 $second"; then
 fi
 wait "$second" || true
 kill -0 "$first" || { echo "first instance ended"; exit 1; }
-xdotool search --onlyvisible --name '^Veltaro5\.0$' > /dev/null || { echo "first window gone"; exit 1; }
+# A window going away meanwhile (the message box) can fail one search with
+# an X error, so it is asked again.
+wait_for 5 xdotool search --onlyvisible --name '^Veltaro5\.0$' || { echo "first window gone"; exit 1; }
 
 # A crash leaves the lock file behind; the next start must not be refused.
 kill -9 "$first"
