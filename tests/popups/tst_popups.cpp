@@ -305,7 +305,8 @@ void TestPopups::otherViewsAreNotRouted()
     if (!sinkPage.isEmpty())
         QTRY_COMPARE_WITH_TIMEOUT(requestsOf(sinkPage), 1, kLoadTimeout);
     QTest::qWait(600);
-    QVERIFY(sinks().isEmpty());
+    // The sink goes with its first completed document, later on a busy machine.
+    QTRY_VERIFY_WITH_TIMEOUT(sinks().isEmpty(), kLoadTimeout);
     QCOMPARE(requestsOf(QStringLiteral("popup-target.html")), 0);
     QCOMPARE(m_opened, fromBanner ? QStringList{url("popup-target.html?n=7")} : QStringList());
     QCOMPARE(view->url(), QUrl(url(QStringLiteral("test/a.html"))));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <QtTest>
@@ -7,13 +9,17 @@
 // Runs script in the view's page and waits for its value.
 inline QVariant evaluate(QWebEngineView *view, const QString &script, int timeoutMs = 20000)
 {
-    QVariant result;
-    bool done = false;
-    view->page()->runJavaScript(script, [&](const QVariant &value) {
-        result = value;
-        done = true;
+    // Shared with the callback, which may still come after a timeout.
+    struct Answer {
+        QVariant value;
+        bool done = false;
+    };
+    const auto answer = std::make_shared<Answer>();
+    view->page()->runJavaScript(script, [answer](const QVariant &value) {
+        answer->value = value;
+        answer->done = true;
     });
-    if (!QTest::qWaitFor([&] { return done; }, timeoutMs))
+    if (!QTest::qWaitFor([&] { return answer->done; }, timeoutMs))
         qWarning("no answer to %s", qPrintable(script));
-    return result;
+    return answer->value;
 }
