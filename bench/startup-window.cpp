@@ -1,7 +1,9 @@
 // The least a Qt WebEngine program does to show a page, for bench/startup:
 // one window of the player's size with one view, drawn the way the player
-// chooses to draw (the same rendering module). Its start-up time and memory
-// are the floor the engine sets for the player.
+// chooses to draw (the same rendering module, so without a GPU it too starts
+// Qt without OpenGL and Chromium without its GPU). It sets nothing the player
+// does not set for itself. Its start-up time and memory are the floor the
+// engine sets for the player.
 //
 //   startup-window URL
 
