@@ -82,6 +82,7 @@ private:
     bool m_kept = false;
     off_t m_written = 0;
     off_t m_handedToDisk = 0;
+    off_t m_settled = 0;
 };
 
 // The mode of the file at name in folder, not following a link; -1 when
