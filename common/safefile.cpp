@@ -186,29 +186,38 @@ void WorkingFile::write(const char *data, std::size_t size)
         size -= std::size_t(written);
         m_written += written;
     }
-#ifdef __linux__
-    // Every 8 MB: starts write-back of what is new without waiting for it,
-    // then waits for the step before to be on disk and drops it from the
-    // page cache. The download overlaps the disk's work instead of
-    // preceding it, and a large file costs a few steps of cache, not its
-    // size: a 1 GB update does not push the desktop's working set out of
-    // memory while the old version's pages are still there, and it reuses
-    // the same pages instead of asking for new ones (which costs most of
-    // the time of the write inside a virtual machine). Only hints: the
-    // flush before the commit is what makes the bytes durable.
+    // Every 8 MB the new step goes to the disk, and the step before, once
+    // it is on disk, leaves the page cache. The download overlaps the
+    // disk's work instead of preceding it, and a large file costs a few
+    // steps of cache, not its size: a 1 GB update does not push the
+    // desktop's working set out of memory while the old version's pages
+    // are still there, and it reuses the same pages instead of asking for
+    // new ones (which costs most of the time of the write inside a virtual
+    // machine). Only hints: the flush before the commit is what makes the
+    // bytes durable.
     constexpr off_t writeBackStep = 8 << 20;
-    if (m_written - m_handedToDisk >= writeBackStep) {
-        ::sync_file_range(m_fd, m_handedToDisk, m_written - m_handedToDisk, SYNC_FILE_RANGE_WRITE);
-        if (m_handedToDisk > m_settled) {
-            ::sync_file_range(m_fd, m_settled, m_handedToDisk - m_settled,
-                              SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
-                                  SYNC_FILE_RANGE_WAIT_AFTER);
-            ::posix_fadvise(m_fd, m_settled, m_handedToDisk - m_settled, POSIX_FADV_DONTNEED);
-            m_settled = m_handedToDisk;
-        }
-        m_handedToDisk = m_written;
+    if (m_written - m_handedToDisk < writeBackStep)
+        return;
+    const off_t handedBefore = m_handedToDisk;
+    handToDisk();
+#ifdef __linux__
+    if (handedBefore > m_settled) {
+        ::sync_file_range(m_fd, m_settled, handedBefore - m_settled,
+                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                              SYNC_FILE_RANGE_WAIT_AFTER);
+        ::posix_fadvise(m_fd, m_settled, handedBefore - m_settled, POSIX_FADV_DONTNEED);
     }
 #endif
+    m_settled = handedBefore;
+}
+
+void WorkingFile::handToDisk()
+{
+#ifdef __linux__
+    if (m_written > m_handedToDisk)
+        ::sync_file_range(m_fd, m_handedToDisk, m_written - m_handedToDisk, SYNC_FILE_RANGE_WRITE);
+#endif
+    m_handedToDisk = m_written;
 }
 
 void WorkingFile::setMode(mode_t mode)

@@ -67,6 +67,9 @@ public:
     // little left to write.
     void write(const char *data, std::size_t size);
     void write(const QByteArray &data) { write(data.constData(), std::size_t(data.size())); }
+    // Once the last byte is written: the disk starts taking what it has not
+    // been handed yet, without waiting, while the next file arrives.
+    void handToDisk();
     void setMode(mode_t mode);
     void sync();
     // Renames it over target in folder; target is replaced whole even when

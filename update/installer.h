@@ -16,6 +16,8 @@
 // n of 0 or below lists nothing.
 QStringList publishedFileNames(const UpdateLines &lines, int n);
 
+class HashingWriter;
+
 // Installs a set of files all or nothing, even across a crash. Each file
 // streams into a working file of its own in the install folder while its
 // SHA-256 is computed; commit() records the plan in the install journal and
@@ -48,6 +50,7 @@ private:
     };
 
     FolderHandle m_folder;
+    std::unique_ptr<HashingWriter> m_writer;
     std::vector<Entry> m_entries;
     std::unique_ptr<WorkingFile> m_clientInfor;
 };

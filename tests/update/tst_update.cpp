@@ -497,6 +497,11 @@ void tst_update::replacedAndNewFiles_data()
     QTest::addColumn<QByteArray>("newContent");
     QTest::addColumn<int>("newMode");
 
+    QByteArray counted; // 1.3 MB, no two blocks of it alike
+    for (int i = 0; counted.size() < 1300000; ++i)
+        counted += QByteArray::number(i) + ' ';
+    QTest::newRow("longer than several write blocks")
+        << "a.dat" << 0644 << QByteArray("old") << counted << 0644;
     QTest::newRow("shorter replaces longer")
         << "a.dat" << 0644 << QByteArray(100000, 'L') << QByteArray("short") << 0644;
     QTest::newRow("empty replaces longer")
@@ -653,7 +658,7 @@ void tst_update::faultsLeaveTheInstallationAlone()
     }
     const QString files = inst.published.filePath(QStringLiteral("files/"));
     if (fault == u"flip file")
-        Installation::flipByte(files + QStringLiteral("b.dat"), 1000);
+        Installation::flipByte(files + QStringLiteral("b.dat"), 299000);
     if (fault == u"flip staged")
         Installation::flipByte(stagingFolder() + QStringLiteral("/UpdateInfor.inf"), 2);
     if (fault == u"flip sums")
