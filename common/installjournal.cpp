@@ -70,7 +70,10 @@ void writeJournal(const FolderHandle &folder, const QList<PlannedRename> &plan)
 {
     WorkingFile journal(folder);
     journal.write(journalText(plan));
-    journal.sync();
+    // One flush of the file system makes the journal durable together with
+    // every file it names, all written by now; a flush per file costs
+    // milliseconds each on a busy disk.
+    syncFileSystem(folder);
     journal.renameTo(folder, QLatin1String(kJournalName));
     folder.sync();
     faultPoint(QStringLiteral("journal"));
@@ -78,18 +81,21 @@ void writeJournal(const FolderHandle &folder, const QList<PlannedRename> &plan)
 
 void finishPlan(const FolderHandle &folder, const QList<PlannedRename> &plan)
 {
-    QSet<QString> parents;
+    QSet<QString> subFolders;
     for (qsizetype i = 0; i + 1 < plan.size(); ++i) {
         renameOne(folder, plan[i]);
-        parents.insert(plan[i].target.contains(u'/') ? folderOf(plan[i].target) : QString());
+        if (plan[i].target.contains(u'/'))
+            subFolders.insert(folderOf(plan[i].target));
         faultPoint(QStringLiteral("renamed:%1").arg(i + 1));
     }
-    // The new files must be durable in their folders before the last
-    // rename declares the new version.
-    for (const QString &parent : parents)
-        folder.subFolder(parent).sync();
     faultPoint(QStringLiteral("before-last"));
     renameOne(folder, plan.constLast());
+    // One flush per folder makes all its renames durable. The journal stays
+    // until then, so a crash before it leaves a plan the next start finishes.
+    // The install folder, where every working file was, comes last: a file
+    // leaves it for good only once its new folder holds it.
+    for (const QString &sub : subFolders)
+        folder.subFolder(sub).sync();
     folder.sync();
     faultPoint(QStringLiteral("after-last"));
     if (::unlinkat(folder.fd(), kJournalName, 0) != 0 && errno != ENOENT)

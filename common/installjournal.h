@@ -22,13 +22,14 @@ struct PlannedRename {
 
 inline constexpr char kJournalName[] = ".veltaro-journal";
 
-// Records plan in folder durably. Every working file must be complete and
-// flushed (the plan is finished from them after a crash).
+// Records plan in folder durably, with one flush of the file system that
+// also makes every working file durable: each must be complete by then (the
+// plan is finished from them after a crash).
 void writeJournal(const FolderHandle &folder, const QList<PlannedRename> &plan);
 
 // Carries out plan: every rename whose working file is still there, in
-// order, the folders made durable before the last rename (ClientInfor.inf
-// comes last) and again after it; then removes the journal.
+// order (ClientInfor.inf comes last), then one flush of each folder renamed
+// into, the install folder last; then removes the journal.
 void finishPlan(const FolderHandle &folder, const QList<PlannedRename> &plan);
 
 // At every start: when no other process is installing into installFolder,

@@ -4,7 +4,7 @@
 
 #include <QFile>
 #include <QRandomGenerator>
-#include <QRegularExpression>
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -41,10 +41,14 @@ QString newWorkingName()
     return QStringLiteral(".veltaro-tmp-%1").arg(random, 16, 16, QLatin1Char('0'));
 }
 
+// By hand: a pattern costs more to compile than a whole small update takes
+// to look through its folders.
 bool isWorkingName(const QString &name)
 {
-    static const QRegularExpression pattern(QStringLiteral("^\\.veltaro-tmp-[0-9a-f]{16}$"));
-    return pattern.match(name).hasMatch();
+    static const QString prefix = QStringLiteral(".veltaro-tmp-");
+    return name.size() == prefix.size() + 16 && name.startsWith(prefix) &&
+           std::all_of(name.cbegin() + prefix.size(), name.cend(),
+                       [](QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'); });
 }
 
 QString fileNameOf(const QString &path)

@@ -246,9 +246,6 @@ void StagedInstall::commit()
     }
     plan.append({m_clientInfor->name(), QStringLiteral("ClientInfor.inf")});
 
-    // One flush of the file system makes every file's bytes durable; a
-    // flush per file costs milliseconds each on a busy disk.
-    syncFileSystem(m_folder);
     writeJournal(m_folder, plan);
     // From here on the journal owns the working files: a failure leaves them
     // for the next start to finish the plan with.
