@@ -67,6 +67,7 @@ public:
     // little left to write.
     void write(const char *data, std::size_t size);
     void write(const QByteArray &data) { write(data.constData(), std::size_t(data.size())); }
+    off_t size() const { return m_written; }
     // Once the last byte is written: the disk starts taking what it has not
     // been handed yet, without waiting, while the next file arrives.
     void handToDisk();

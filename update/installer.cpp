@@ -29,6 +29,9 @@ mode_t withExecute(mode_t mode)
     return mode | ((mode & 0444) >> 2);
 }
 
+// Downloads are written in blocks of this size.
+constexpr std::size_t writeBlock = 256 << 10;
+
 mode_t creationMode()
 {
     const mode_t mask = ::umask(0);
@@ -78,11 +81,11 @@ public:
     {
         while (size > 0) {
             std::vector<char> &block = filling();
-            const std::size_t n = std::min(size, blockSize - block.size());
+            const std::size_t n = std::min(size, writeBlock - block.size());
             block.insert(block.end(), data, data + n);
             data += n;
             size -= n;
-            if (block.size() == blockSize)
+            if (block.size() == writeBlock)
                 handOver();
         }
     }
@@ -107,16 +110,14 @@ public:
     }
 
 private:
-    static constexpr std::size_t blockSize = 256 << 10;
-
     // The block being filled, once the hasher is done with what it held.
     std::vector<char> &filling()
     {
         std::unique_lock lock(m_mutex);
         m_hashedOne.wait(lock, [this] { return m_handed - m_hashed < m_blocks.size(); });
         std::vector<char> &block = m_blocks[m_handed % m_blocks.size()];
-        if (block.capacity() < blockSize)
-            block.reserve(blockSize);
+        if (block.capacity() < writeBlock)
+            block.reserve(writeBlock);
         return block;
     }
 
@@ -213,7 +214,11 @@ void StagedInstall::stage(const QString &name, const QString &url, const UpdateT
         },
         options, progress);
     trust.check(name, m_writer->finish());
-    file->handToDisk();
+    // A larger file goes to the disk now, while the next one arrives. A file
+    // of one block waits for the flush before the commit, which writes it
+    // with the others: its own write-back would cost more than it saves.
+    if (file->size() > off_t(writeBlock))
+        file->handToDisk();
     m_entries.push_back({name, std::move(file)});
     faultPoint(QStringLiteral("fetched:%1").arg(k));
 }
