@@ -4,7 +4,6 @@
 
 #include <QFontMetrics>
 #include <QPainter>
-#include <QRegularExpression>
 #include <algorithm>
 
 namespace forms
@@ -86,10 +85,9 @@ Label::Label(QWidget *parent) : QLabel(parent), Twips(this)
 void Label::setCaption(const QString &caption)
 {
     m_caption = caption;
-    // One line only: line breaks are drawn as spaces.
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    // One line only: each line break (CR LF, CR or LF) is drawn as a space.
     QString shown = caption;
-    shown.replace(lineBreak, QStringLiteral(" "));
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\r', u' ').replace(u'\n', u' ');
     setText(shown);
     if (m_autoSize)
         fitToText();

@@ -153,6 +153,8 @@ void TestForms::labelSizedToText_data()
     QTest::newRow("empty") << QString() << true << QString() << 0;
     QTest::newRow("line break shown on one line")
         << QStringLiteral("第一\r\n第二\n三") << true << QStringLiteral("第一 第二 三") << 1080;
+    QTest::newRow("LF then CR are two breaks") << QStringLiteral("第一\n\r第二\r") << true
+                                                << QStringLiteral("第一  第二 ") << 990;
     QTest::newRow("fixed box") << QStringLiteral("合作伙伴：很长很长很长的文字") << false
                                << QStringLiteral("合作伙伴：很长很长很长的文字") << 1095;
 }
