@@ -24,12 +24,15 @@ QStringList installedPlugins()
                               .split(QLatin1Char(':'), Qt::SkipEmptyParts);
     folders << QLibraryInfo::path(QLibraryInfo::PluginsPath) + QLatin1String("/platforms");
     QStringList names;
+    // Names compared by hand: a name filter would compile a pattern, which
+    // costs more than the listing itself.
     for (const QString &folder : folders)
-        for (QString file : QDir(folder).entryList({QStringLiteral("libq*.so")}, QDir::Files)) {
+        for (const QString &file : QDir(folder).entryList(QDir::Files)) {
             // libqxcb.so is "xcb"; libqwayland-egl.so and libqwayland-generic.so
             // both answer to "wayland".
-            file = file.mid(4).chopped(3);
-            names << file.section(QLatin1Char('-'), 0, 0);
+            if (file.size() > 7 && file.startsWith(QLatin1String("libq")) &&
+                file.endsWith(QLatin1String(".so")))
+                names << file.mid(4).chopped(3).section(QLatin1Char('-'), 0, 0);
         }
     names.removeDuplicates();
     return names;

@@ -9,6 +9,7 @@
 #include <QQuickWindow>
 #include <QWebEngineProfile>
 #include <QtGlobal>
+#include <algorithm>
 
 Q_LOGGING_CATEGORY(lcRendering, "veltaro.rendering")
 
@@ -67,7 +68,10 @@ QByteArray chromiumFlags(const Choice &choice, const QByteArray &otherFlags)
 
 bool hasGpuDevice()
 {
-    return !QDir(QStringLiteral("/dev/dri")).entryList({QStringLiteral("renderD*")}, QDir::System).isEmpty() ||
+    // Names compared by hand, as a name filter would compile a pattern.
+    const QStringList devices = QDir(QStringLiteral("/dev/dri")).entryList(QDir::System);
+    return std::any_of(devices.cbegin(), devices.cend(),
+                       [](const QString &name) { return name.startsWith(QLatin1String("renderD")); }) ||
            QFile::exists(QStringLiteral("/dev/nvidiactl"));
 }
 
