@@ -2,7 +2,7 @@
 
 #include "error.h"
 
-#include <QRegularExpression>
+#include <algorithm>
 #include <openssl/evp.h>
 
 namespace
@@ -72,18 +72,25 @@ QByteArray sha256(const QByteArray &data)
 
 Sha256Sums Sha256Sums::parse(const QByteArray &text)
 {
-    static const QRegularExpression line(QStringLiteral("^(\\\\?)([0-9a-fA-F]{64}) [ *](.+)$"));
     // sha256sum -c takes a last line without its line end too.
     const QByteArray body = text.endsWith('\n') ? text.chopped(1) : text;
     if (body.isEmpty())
         throw Error(QStringLiteral("SHA256SUMS lists nothing"));
     Sha256Sums sums;
     for (const QByteArray &raw : body.split('\n')) {
-        const QRegularExpressionMatch m = line.match(QString::fromLatin1(raw));
-        if (!m.hasMatch())
+        // A backslash when the name is escaped, 64 hex digits, a blank, a
+        // blank or '*', and a name of one byte or more.
+        const qsizetype hexAt = raw.startsWith('\\') ? 1 : 0;
+        const qsizetype nameAt = hexAt + 66;
+        const QByteArray hex = raw.mid(hexAt, 64);
+        if (raw.size() <= nameAt || raw[nameAt - 2] != ' ' ||
+            (raw[nameAt - 1] != ' ' && raw[nameAt - 1] != '*') ||
+            !std::all_of(hex.cbegin(), hex.cend(), [](char c) {
+                return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+            }))
             throw Error(QStringLiteral("SHA256SUMS has a malformed line"));
-        QByteArray name = raw.mid(raw.size() - m.capturedLength(3));
-        if (!m.captured(1).isEmpty()) {
+        QByteArray name = raw.mid(nameAt);
+        if (hexAt == 1) {
             const std::optional<QByteArray> plain = unescaped(name);
             if (!plain)
                 throw Error(QStringLiteral("SHA256SUMS has a malformed line"));
@@ -92,7 +99,7 @@ Sha256Sums Sha256Sums::parse(const QByteArray &text)
         const QString decoded = QString::fromUtf8(name);
         if (sums.digestOf(decoded))
             throw Error(QStringLiteral("SHA256SUMS lists %1 twice").arg(decoded));
-        sums.add(decoded, QByteArray::fromHex(m.captured(2).toLatin1()));
+        sums.add(decoded, QByteArray::fromHex(hex));
     }
     return sums;
 }

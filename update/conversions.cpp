@@ -2,19 +2,34 @@
 
 #include "error.h"
 
-#include <QRegularExpression>
 #include <algorithm>
 
 qint16 toInt16(const QString &text)
 {
     // Exact decimal arithmetic on the digits: a double would turn "2.5" and
-    // many longer fractions into the wrong neighbour before rounding.
-    static const QRegularExpression number(
-        QStringLiteral("^[ \\t]*([+-]?)([0-9]*)(?:\\.([0-9]*))?[ \\t]*$"));
-    const QRegularExpressionMatch m = number.match(text);
-    const QString whole = m.captured(2);
-    const QString fraction = m.captured(3);
-    if (!m.hasMatch() || (whole.isEmpty() && fraction.isEmpty()))
+    // many longer fractions into the wrong neighbour before rounding. Read by
+    // hand: blanks, a sign, digits, a point and digits, blanks.
+    const auto isBlank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    qsizetype i = 0;
+    const auto skip = [&](auto accepted) {
+        const qsizetype from = i;
+        while (i < text.size() && accepted(text[i]))
+            ++i;
+        return text.mid(from, i - from);
+    };
+    skip(isBlank);
+    const bool negative = i < text.size() && text[i] == u'-';
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+        ++i;
+    const QString whole = skip(isDigit);
+    QString fraction;
+    if (i < text.size() && text[i] == u'.') {
+        ++i;
+        fraction = skip(isDigit);
+    }
+    skip(isBlank);
+    if (i != text.size() || (whole.isEmpty() && fraction.isEmpty()))
         throw Error(QStringLiteral("not a number: \"%1\"").arg(text));
 
     qsizetype first = 0;
@@ -33,7 +48,7 @@ qint16 toInt16(const QString &text)
             (lead == u'5' && restIsZero && value % 2 == 1))
             ++value;
     }
-    if (m.captured(1) == u"-")
+    if (negative)
         value = -value;
     if (value < -32768 || value > 32767)
         throw Error(QStringLiteral("out of the 16-bit range: \"%1\"").arg(text));

@@ -196,6 +196,8 @@ private slots:
 
     void toInt16_data();
     void toInt16();
+    void sumsLines_data();
+    void sumsLines();
     void progressDisplay_data();
     void progressDisplay();
     void fileNames_data();
@@ -267,6 +269,37 @@ void tst_update::toInt16()
         QCOMPARE(::toInt16(text), value);
     else
         QVERIFY_THROWS_EXCEPTION(Error, ::toInt16(text));
+}
+
+void tst_update::sumsLines_data()
+{
+    const QByteArray hex(64, 'a');
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("name"); // empty: the line is malformed
+
+    QTest::newRow("text mode") << hex + "  a.dat" << "a.dat";
+    QTest::newRow("binary mode") << hex + " *a.dat" << "a.dat";
+    QTest::newRow("upper-case digits, blank in the name")
+        << QByteArray(64, 'F') + "  a b.dat" << "a b.dat";
+    QTest::newRow("escaped name") << "\\" + hex + "  a\\nb\\\\c" << "a\nb\\c";
+    QTest::newRow("63 digits") << hex.left(63) + "  a.dat" << "";
+    QTest::newRow("65 digits") << hex + "a  a.dat" << "";
+    QTest::newRow("not a hex digit") << "g" + hex.mid(1) + "  a.dat" << "";
+    QTest::newRow("no name") << hex + "  " << "";
+    QTest::newRow("tab for blank") << hex + "\t a.dat" << "";
+    QTest::newRow("unknown escape") << "\\" + hex + "  a\\t" << "";
+}
+
+void tst_update::sumsLines()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, name);
+    if (name.isEmpty()) {
+        QVERIFY_THROWS_EXCEPTION(Error, Sha256Sums::parse(line + '\n'));
+        return;
+    }
+    const Sha256Sums sums = Sha256Sums::parse(line + '\n');
+    QCOMPARE(sums.digestOf(name), QByteArray::fromHex(line.mid(line.indexOf(' ') - 64, 64)));
 }
 
 void tst_update::progressDisplay_data()
