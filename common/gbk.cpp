@@ -4,6 +4,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 
 namespace
 {
@@ -24,12 +25,23 @@ bool endsInsideCharacter(const QByteArray &bytes)
     }
     return false;
 }
+
+// GBK's single bytes are ASCII's: a text of ASCII alone (version files,
+// addresses, most names) needs no converter, whose set-up costs more than
+// reading the file.
+bool isAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
 } // namespace
 
 // Each call converts one whole text: a character cut off at the end becomes
 // U+FFFD instead of vanishing into the decoder's state, which keeps it.
 QString fromGbk(const QByteArray &bytes)
 {
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes);
     QStringDecoder decoder("GBK", QStringDecoder::Flag::Stateless);
     if (!decoder.isValid())
         throw Error(QStringLiteral("This system has no GBK decoder"));
@@ -40,6 +52,8 @@ QString fromGbk(const QByteArray &bytes)
 
 QByteArray toGbk(const QString &text)
 {
+    if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; }))
+        return text.toLatin1();
     QStringEncoder encoder("GBK", QStringEncoder::Flag::Stateless);
     if (!encoder.isValid())
         throw Error(QStringLiteral("This system has no GBK encoder"));

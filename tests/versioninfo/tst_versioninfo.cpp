@@ -112,6 +112,8 @@ void TestVersionInfo::gbk_data()
     QTest::newRow("last character cut off") << QByteArray("\xc4\xe3\xc4") << QStringLiteral("你\ufffd");
     QTest::newRow("a lead byte alone") << QByteArray("\xc4") << QStringLiteral("\ufffd");
     QTest::newRow("Latin after a character") << QByteArray("\xc4\xe3" "a") << QStringLiteral("你a");
+    QTest::newRow("ASCII only, controls and DEL") << QByteArray("a\t\r\n\x7f") << QStringLiteral("a\t\r\n\x7f");
+    QTest::newRow("the one byte past ASCII") << QByteArray("a\x80") << QStringLiteral("a€");
 }
 
 void TestVersionInfo::gbk()
