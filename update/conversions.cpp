@@ -8,7 +8,8 @@ qint16 toInt16(const QString &text)
 {
     // Exact decimal arithmetic on the digits: a double would turn "2.5" and
     // many longer fractions into the wrong neighbour before rounding. Read by
-    // hand: blanks, a sign, digits, a point and digits, blanks.
+    // hand: blanks, a sign, digits, a point and digits, blanks, and one line
+    // feed at the very end, which a line read with its end still holds.
     const auto isBlank = [](QChar c) { return c == u' ' || c == u'\t'; };
     const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
     qsizetype i = 0;
@@ -29,6 +30,8 @@ qint16 toInt16(const QString &text)
         fraction = skip(isDigit);
     }
     skip(isBlank);
+    if (i + 1 == text.size() && text[i] == u'\n')
+        ++i;
     if (i != text.size() || (whole.isEmpty() && fraction.isEmpty()))
         throw Error(QStringLiteral("not a number: \"%1\"").arg(text));
 

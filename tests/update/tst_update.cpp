@@ -229,6 +229,8 @@ void tst_update::toInt16_data()
 
     QTest::newRow("plain") << "3" << true << 3;
     QTest::newRow("blanks around") << "  7 \t" << true << 7;
+    QTest::newRow("line feed at the end") << "-05 \n" << true << -5;
+    QTest::newRow("line feed inside") << "5\n " << false << 0;
     QTest::newRow("plus sign") << "+12" << true << 12;
     QTest::newRow("minus sign") << "-12" << true << -12;
     QTest::newRow("leading zeros") << "000010" << true << 10;
