@@ -34,7 +34,9 @@ int main(int argc, char *argv[])
         DownloadControl inetOLUpdate;
         if (mode == u"stage") {
             downloadUpdateInfor(getClientInfor(folder)[5], stagingFolder(),
-                                [&](const QString &url) { return inetOLUpdate.openUrl(url); });
+                                [&](const QString &url, qint64 maxBytes) {
+                                    return inetOLUpdate.openUrl(url, maxBytes);
+                                });
             return 0;
         }
         UpdateView view;

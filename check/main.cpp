@@ -6,6 +6,7 @@
 #include "platform.h"
 #include "prepare.h"
 #include "programfile.h"
+#include "updatelog.h"
 #include "versioninfo.h"
 
 #include <QApplication>
@@ -23,13 +24,21 @@ int main(int argc, char *argv[])
     const Seams seams = Seams::system();
     bool replaced = false;
     try {
-        installStagedUpdater(seams.installFolder, stagingFolder(), seams.updateKey,
-                             [](const QString &url) { return fetchBytesIfPublished(url); }, replaced);
+        installStagedUpdater(
+            seams.installFolder, stagingFolder(), seams.updateKey,
+            [](const QString &url, qint64 maxBytes) {
+                HttpOptions options;
+                options.maxBodyBytes = maxBytes;
+                return fetchBytesIfPublished(url, options);
+            },
+            replaced);
     } catch (const Error &error) {
+        logUpdateFailure(QStringLiteral("check"), error.message());
         // Only while the old updater is still in place is nothing changed.
-        const QString text = replaced
-                                 ? QStringLiteral("新的更新程序已安装，但暂存文件未能清除，本次更新未能进行。\n%1")
-                                 : QStringLiteral("无法准备更新程序，本次更新未能进行。\n%1");
+        const QString text =
+            replaced
+                ? QStringLiteral("新的更新程序已安装，但暂存文件未能清除，本次更新未能进行。\n%1")
+                : QStringLiteral("无法准备更新程序，本次更新未能进行。\n%1");
         seams.message(nullptr, text.arg(error.message()), QStringLiteral("在线更新"),
                       QMessageBox::Critical, QMessageBox::Ok);
         return 1;

@@ -1,6 +1,7 @@
 #include "prepare.h"
 
 #include "error.h"
+#include "installjournal.h"
 #include "programfile.h"
 #include "publishednames.h"
 #include "safefile.h"
@@ -24,8 +25,15 @@ void installStagedUpdater(const QString &installFolder, const QString &stagingFo
                           const FetchIfPublished &fetch, bool &replaced)
 {
     replaced = false;
+    // One writer at a time: the player that started check may still hold
+    // the lock for the moment it takes to end.
+    const FolderHandle folder(installFolder);
+    if (!folder.lockWithin(10000))
+        throw Error(QStringLiteral("another program is updating %1").arg(installFolder));
+
     const QByteArray info = readAll(stagingFolder + QStringLiteral("/UpdateInfor.inf"));
-    const QString name = readLines<21>(info)[5];
+    const UpdateLines published = readLines<21>(info);
+    const QString name = published[5];
     if (const QString problem = updaterNameProblem(name); !problem.isEmpty())
         throw Error(problem);
 
@@ -33,14 +41,14 @@ void installStagedUpdater(const QString &installFolder, const QString &stagingFo
     // user's for a while, and could have been swapped.
     const QString stagedProgram = stagingFolder + QLatin1Char('/') + name;
     const QByteArray program = readAll(stagedProgram);
-    const UpdateTrust trust = UpdateTrust::fetch(getClientInfor(installFolder)[5], key, fetch);
+    const ClientLines client = getClientInfor(installFolder);
+    const UpdateTrust trust = UpdateTrust::fetch(client[5], key, fetch);
     trust.check(QStringLiteral("UpdateInfor.inf"), sha256(info));
     trust.check(name, sha256(program));
 
-    // Written beside the installed updater, made executable on its own
-    // descriptor and renamed over it: the updater is either the old one or
-    // the new one, never half of each.
-    const FolderHandle folder(installFolder);
+    // The new updater and a ClientInfor.inf that names its version go into
+    // place together: should the update that follows fail, the record still
+    // says which updater is installed.
     const QString updater = executableName(QStringLiteral("update"));
     const int current = regularFileMode(folder, updater);
     mode_t mode = current >= 0 ? mode_t(current) : 0755;
@@ -48,10 +56,16 @@ void installStagedUpdater(const QString &installFolder, const QString &stagingFo
     WorkingFile file(folder);
     file.write(program);
     file.setMode(mode);
-    file.sync();
-    file.renameTo(folder, updater);
+    WorkingFile record(folder);
+    record.write(clientInforBytes(client[1], published[3], client[5]));
+    if (const int recordMode = regularFileMode(folder, QStringLiteral("ClientInfor.inf"));
+        recordMode >= 0)
+        record.setMode(mode_t(recordMode));
+    file.keep();
+    record.keep();
+    commitPlan(folder,
+               {{file.name(), updater}, {record.name(), QStringLiteral("ClientInfor.inf")}});
     replaced = true;
-    folder.sync();
     if (!QFile::remove(stagedProgram))
         throw Error(QStringLiteral("cannot remove %1").arg(stagedProgram));
 }

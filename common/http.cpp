@@ -172,8 +172,9 @@ Outcome transfer(const QString &url, const HttpOptions &options, const HttpSink 
     // Only the web's own protocols, and a redirect never leaves https for
     // plain http, where anyone on the way could answer instead.
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR,
-                     address.startsWith("https:") ? "https" : "http,https");
+    // The scheme as a URL has it: "HTTPS://" is https too.
+    const bool secure = QUrl(url).scheme() == QLatin1String("https");
+    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
     curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(c, CURLOPT_MAXREDIRS, options.maxRedirects);
     curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, onHeader);
@@ -192,8 +193,9 @@ Outcome transfer(const QString &url, const HttpOptions &options, const HttpSink 
         std::rethrow_exception(t.thrown);
     outcome.curlMessage =
         QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(outcome.code));
-    if (t.maxBodyBytes > 0 && t.received > t.maxBodyBytes)
-        outcome.curlMessage = QStringLiteral("the body is longer than %1 bytes").arg(t.maxBodyBytes);
+    if ((t.maxBodyBytes > 0 && t.received > t.maxBodyBytes) ||
+        outcome.code == CURLE_FILESIZE_EXCEEDED)
+        outcome.curlMessage = QStringLiteral("too large (over %1 bytes)").arg(t.maxBodyBytes);
     outcome.answered = t.answered;
     outcome.status = t.status;
     if (t.rejected || (outcome.code == CURLE_OK && only2xx && !is2xx(t.status)))
@@ -240,13 +242,14 @@ QByteArray fetchBytes(const QString &url, const HttpOptions &options)
     return body;
 }
 
-std::optional<QByteArray> fetchBytesIfPublished(const QString &url, const HttpOptions &options)
+std::optional<QByteArray> fetchBytesIfPublished(const QString &url, const HttpOptions &options,
+                                                const HttpProgress &progress)
 {
     QByteArray body;
     const Outcome outcome = transfer(
         url, options,
-        [&body](const char *data, std::size_t size) { body.append(data, qsizetype(size)); }, {},
-        false);
+        [&body](const char *data, std::size_t size) { body.append(data, qsizetype(size)); },
+        progress, false);
     if (outcome.code == CURLE_OK && (outcome.status == 404 || outcome.status == 410))
         return std::nullopt;
     if (outcome.code == CURLE_OK && !is2xx(outcome.status))

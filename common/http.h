@@ -38,7 +38,8 @@ QByteArray fetchBytes(const QString &url, const HttpOptions &options = {});
 
 // Fetch as bytes for a file that may not be published: none when the server
 // answers 404 or 410, otherwise as fetchBytes.
-std::optional<QByteArray> fetchBytesIfPublished(const QString &url, const HttpOptions &options = {});
+std::optional<QByteArray> fetchBytesIfPublished(const QString &url, const HttpOptions &options = {},
+                                                const HttpProgress &progress = {});
 
 // The same checks as fetchBytes, with the body handed to sink as it arrives
 // (memory stays flat whatever the size).
@@ -64,10 +65,22 @@ QString webAddress(const QString &text);
 class DownloadControl
 {
 public:
-    QByteArray openUrl(const QString &url) const { return fetchBytes(url, options); }
-    std::optional<QByteArray> openUrlIfPublished(const QString &url) const
+    // maxBytes (0 for any length) bounds the body.
+    QByteArray openUrl(const QString &url, qint64 maxBytes = 0) const
     {
-        return fetchBytesIfPublished(url, options);
+        return fetchBytes(url, limitedTo(maxBytes));
+    }
+    std::optional<QByteArray> openUrlIfPublished(const QString &url, qint64 maxBytes = 0) const
+    {
+        return fetchBytesIfPublished(url, limitedTo(maxBytes));
     }
     HttpOptions options;
+
+private:
+    HttpOptions limitedTo(qint64 maxBytes) const
+    {
+        HttpOptions limited = options;
+        limited.maxBodyBytes = maxBytes;
+        return limited;
+    }
 };

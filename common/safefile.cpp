@@ -2,8 +2,10 @@
 
 #include "error.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QThread>
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
@@ -47,8 +49,9 @@ bool isWorkingName(const QString &name)
 {
     static const QString prefix = QStringLiteral(".veltaro-tmp-");
     return name.size() == prefix.size() + 16 && name.startsWith(prefix) &&
-           std::all_of(name.cbegin() + prefix.size(), name.cend(),
-                       [](QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'); });
+           std::all_of(name.cbegin() + prefix.size(), name.cend(), [](QChar c) {
+               return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f');
+           });
 }
 
 QString fileNameOf(const QString &path)
@@ -123,6 +126,18 @@ bool FolderHandle::tryLock() const
     return ::flock(m_fd, LOCK_EX | LOCK_NB) == 0;
 }
 
+bool FolderHandle::lockWithin(int milliseconds) const
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!tryLock()) {
+        if (waited.elapsed() >= milliseconds)
+            return false;
+        QThread::msleep(50);
+    }
+    return true;
+}
+
 void FolderHandle::removeWorkingFiles() const
 {
     const int fd = ::dup(m_fd);
@@ -140,8 +155,10 @@ void FolderHandle::removeWorkingFiles() const
             found << QByteArray(entry->d_name);
     ::closedir(dir);
     for (const QByteArray &name : found) {
-        struct stat st{};
-        if (::fstatat(m_fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
+        struct stat st {
+        };
+        if (::fstatat(m_fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            !S_ISDIR(st.st_mode))
             ::unlinkat(m_fd, name.constData(), 0);
     }
 }
@@ -160,7 +177,8 @@ WorkingFile::WorkingFile(const FolderHandle &folder) : m_folder(&folder)
             break;
     }
     if (m_fd < 0)
-        throw Error(QStringLiteral("Cannot create a file in %1: %2").arg(folder.path(), systemError()));
+        throw Error(
+            QStringLiteral("Cannot create a file in %1: %2").arg(folder.path(), systemError()));
 }
 
 WorkingFile::WorkingFile(WorkingFile &&other) noexcept
@@ -185,7 +203,8 @@ void WorkingFile::write(const char *data, std::size_t size)
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
-            throw Error(QStringLiteral("Cannot write in %1: %2").arg(m_folder->path(), systemError()));
+            throw Error(
+                QStringLiteral("Cannot write in %1: %2").arg(m_folder->path(), systemError()));
         data += written;
         size -= std::size_t(written);
         m_written += written;
@@ -234,20 +253,23 @@ void WorkingFile::setMode(mode_t mode)
 void WorkingFile::sync()
 {
     if (::fsync(m_fd) != 0)
-        throw Error(QStringLiteral("Cannot flush a file in %1: %2").arg(m_folder->path(), systemError()));
+        throw Error(
+            QStringLiteral("Cannot flush a file in %1: %2").arg(m_folder->path(), systemError()));
 }
 
 void WorkingFile::renameTo(const FolderHandle &folder, const QString &target)
 {
     if (::renameat(m_folder->fd(), encoded(m_name).constData(), folder.fd(),
                    encoded(target).constData()) != 0)
-        throw Error(QStringLiteral("Cannot replace %1/%2: %3").arg(folder.path(), target, systemError()));
+        throw Error(
+            QStringLiteral("Cannot replace %1/%2: %3").arg(folder.path(), target, systemError()));
     m_kept = true;
 }
 
 int regularFileMode(const FolderHandle &folder, const QString &name)
 {
-    struct stat st{};
+    struct stat st {
+    };
     if (::fstatat(folder.fd(), encoded(name).constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return -1;
     if (S_ISDIR(st.st_mode))
@@ -258,5 +280,6 @@ int regularFileMode(const FolderHandle &folder, const QString &name)
 void syncFileSystem(const FolderHandle &folder)
 {
     if (::syncfs(folder.fd()) != 0)
-        throw Error(QStringLiteral("Cannot flush %1 to disk: %2").arg(folder.path(), systemError()));
+        throw Error(
+            QStringLiteral("Cannot flush %1 to disk: %2").arg(folder.path(), systemError()));
 }

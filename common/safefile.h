@@ -40,6 +40,8 @@ public:
     // Takes the folder's advisory lock without waiting; false when another
     // process holds it. Released when the handle closes.
     bool tryLock() const;
+    // The same, trying again for up to milliseconds.
+    bool lockWithin(int milliseconds) const;
     // Removes every working file directly in the folder that an earlier run
     // left behind; what cannot be removed is left.
     void removeWorkingFiles() const;

@@ -72,24 +72,32 @@ QByteArray sha256(const QByteArray &data)
 
 Sha256Sums Sha256Sums::parse(const QByteArray &text)
 {
-    // sha256sum -c takes a last line without its line end too.
-    const QByteArray body = text.endsWith('\n') ? text.chopped(1) : text;
+    // sha256sum -c takes a last line without its line end too. Lines are
+    // views into text: no copy of the whole list is made.
+    const QByteArrayView body =
+        text.endsWith('\n') ? QByteArrayView(text).chopped(1) : QByteArrayView(text);
     if (body.isEmpty())
         throw Error(QStringLiteral("SHA256SUMS lists nothing"));
     Sha256Sums sums;
-    for (const QByteArray &raw : body.split('\n')) {
+    for (qsizetype from = 0; from <= body.size();) {
+        qsizetype end = body.indexOf('\n', from);
+        if (end < 0)
+            end = body.size();
+        const QByteArrayView raw = body.sliced(from, end - from);
+        from = end + 1;
         // A backslash when the name is escaped, 64 hex digits, a blank, a
         // blank or '*', and a name of one byte or more.
         const qsizetype hexAt = raw.startsWith('\\') ? 1 : 0;
         const qsizetype nameAt = hexAt + 66;
-        const QByteArray hex = raw.mid(hexAt, 64);
-        if (raw.size() <= nameAt || raw[nameAt - 2] != ' ' ||
-            (raw[nameAt - 1] != ' ' && raw[nameAt - 1] != '*') ||
+        if (raw.size() <= nameAt)
+            throw Error(QStringLiteral("SHA256SUMS has a malformed line"));
+        const QByteArrayView hex = raw.sliced(hexAt, 64);
+        if (raw[nameAt - 2] != ' ' || (raw[nameAt - 1] != ' ' && raw[nameAt - 1] != '*') ||
             !std::all_of(hex.cbegin(), hex.cend(), [](char c) {
                 return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
             }))
             throw Error(QStringLiteral("SHA256SUMS has a malformed line"));
-        QByteArray name = raw.mid(nameAt);
+        QByteArray name = raw.sliced(nameAt).toByteArray();
         if (hexAt == 1) {
             const std::optional<QByteArray> plain = unescaped(name);
             if (!plain)
@@ -99,7 +107,7 @@ Sha256Sums Sha256Sums::parse(const QByteArray &text)
         const QString decoded = QString::fromUtf8(name);
         if (sums.digestOf(decoded))
             throw Error(QStringLiteral("SHA256SUMS lists %1 twice").arg(decoded));
-        sums.add(decoded, QByteArray::fromHex(hex));
+        sums.add(decoded, QByteArray::fromHex(hex.toByteArray()));
     }
     return sums;
 }

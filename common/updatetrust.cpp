@@ -7,6 +7,10 @@ namespace
 {
 const QString kSums = QStringLiteral("SHA256SUMS");
 const QString kSignature = QStringLiteral("SHA256SUMS.minisig");
+// A dozen lines of sums (UpdateInfor.inf, ten files, an updater); a
+// signature of four lines whose trusted comment the publisher writes.
+constexpr qint64 kSumsMaxBytes = 64 * 1024;
+constexpr qint64 kSignatureMaxBytes = 16 * 1024;
 } // namespace
 
 UpdateTrust UpdateTrust::fetch(const QString &updateUrl,
@@ -14,7 +18,7 @@ UpdateTrust UpdateTrust::fetch(const QString &updateUrl,
                                const FetchIfPublished &fetch)
 {
     UpdateTrust trust;
-    const std::optional<QByteArray> sums = fetch(urlForName(updateUrl, kSums));
+    const std::optional<QByteArray> sums = fetch(urlForName(updateUrl, kSums), kSumsMaxBytes);
     if (!key) {
         if (sums)
             trust.m_sums = Sha256Sums::parse(*sums);
@@ -22,13 +26,14 @@ UpdateTrust UpdateTrust::fetch(const QString &updateUrl,
     }
     if (!sums)
         throw Error(QStringLiteral("The update folder publishes no %1").arg(kSums));
-    const std::optional<QByteArray> signature = fetch(urlForName(updateUrl, kSignature));
+    const std::optional<QByteArray> signature =
+        fetch(urlForName(updateUrl, kSignature), kSignatureMaxBytes);
     if (!signature)
         throw Error(QStringLiteral("The update folder publishes no %1").arg(kSignature));
     try {
         minisign::verify(*key, *sums, *signature);
     } catch (const Error &error) {
-        throw Error(QStringLiteral("%1 is not signed by the publisher: %2").arg(kSums, error.message()));
+        throw Error(QStringLiteral("%1: bad signature (%2)").arg(kSignature, error.message()));
     }
     trust.m_sums = Sha256Sums::parse(*sums);
     return trust;
@@ -58,5 +63,6 @@ void UpdateTrust::check(const QString &name, const QByteArray &digest) const
         return;
     requireListed(name);
     if (*m_sums->digestOf(name) != digest)
-        throw Error(QStringLiteral("%1 is not what %2 lists: damaged or forged").arg(name, kSums));
+        throw Error(QStringLiteral("%1: hash mismatch (not what %2 lists: damaged or forged)")
+                        .arg(name, kSums));
 }

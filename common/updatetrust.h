@@ -14,8 +14,10 @@
 // signature does not cover; a client built without one still checks the sums
 // when the folder publishes them, which catches broken-off downloads.
 
-// Fetches a published file; none when the server says it is not there.
-using FetchIfPublished = std::function<std::optional<QByteArray>(const QString &url)>;
+// Fetches a published file of at most maxBytes; none when the server says
+// it is not there.
+using FetchIfPublished =
+    std::function<std::optional<QByteArray>(const QString &url, qint64 maxBytes)>;
 
 class UpdateTrust
 {
@@ -24,7 +26,8 @@ public:
     // updateUrl. With a key, a missing, malformed or non-verifying signature
     // or list is an Error; without one, a folder that publishes no list
     // vouches for nothing and is taken as it is.
-    static UpdateTrust fetch(const QString &updateUrl, const std::optional<minisign::PublicKey> &key,
+    static UpdateTrust fetch(const QString &updateUrl,
+                             const std::optional<minisign::PublicKey> &key,
                              const FetchIfPublished &fetch);
     // The same with the key this program was built with.
     static UpdateTrust fetch(const QString &updateUrl, const FetchIfPublished &fetch);

@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
+#include <algorithm>
 
 namespace
 {
@@ -125,7 +125,8 @@ UpdateLines downloadUpdateInfor(const QString &updateUrl, const QString &staging
                                 const FetchBytes &fetch)
 {
     // Fetch first: a failed download must leave the staging folder as it was.
-    const QByteArray bytes = fetch(updateUrl + QLatin1Char('/') + updateFileName);
+    const QByteArray bytes =
+        fetch(updateUrl + QLatin1Char('/') + updateFileName, kUpdateInforMaxBytes);
 
     const QFileInfo folder(stagingFolder);
     const QString staged = stagedFile(stagingFolder);
@@ -175,10 +176,50 @@ void updateClientInfor(const QString &installFolder, const QString &strVersion,
                         clientInforBytes(strVersion, strUpdateVer, strWebPath));
 }
 
+namespace
+{
+// One or more groups of ASCII digits with one dot between each two.
+bool isDottedNumber(QStringView text)
+{
+    if (text.isEmpty() || text.front() == u'.' || text.back() == u'.')
+        return false;
+    QChar previous;
+    for (const QChar c : text) {
+        if (c == u'.' ? previous == u'.' : !(c >= u'0' && c <= u'9'))
+            return false;
+        previous = c;
+    }
+    return true;
+}
+
+// Compares two groups of digits by value, however long they are.
+int compareNumbers(QStringView a, QStringView b)
+{
+    while (a.size() > 1 && a.front() == u'0')
+        a = a.mid(1);
+    while (b.size() > 1 && b.front() == u'0')
+        b = b.mid(1);
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    return a.compare(b);
+}
+} // namespace
+
 bool newerThan(const QString &installed, const QString &published)
 {
-    // Ordinal by UTF-16 code units; versions are never read as numbers.
-    return QString::compare(installed, published, Qt::CaseSensitive) < 0;
+    if (!isDottedNumber(installed) || !isDottedNumber(published))
+        return QString::compare(installed, published, Qt::CaseSensitive) < 0;
+    // Part by part as numbers, a missing part counting as 0: 5.10 follows
+    // 5.9, 5.2 follows 5.1.9, and 5.1 equals 5.1.0.
+    const QList<QStringView> mine = QStringView(installed).split(u'.');
+    const QList<QStringView> theirs = QStringView(published).split(u'.');
+    for (qsizetype i = 0; i < std::max(mine.size(), theirs.size()); ++i) {
+        const QStringView a = i < mine.size() ? mine[i] : u"0";
+        const QStringView b = i < theirs.size() ? theirs[i] : u"0";
+        if (const int order = compareNumbers(a, b); order != 0)
+            return order < 0;
+    }
+    return false;
 }
 
 QString stagingFolderForWindowsPath(const QString &installFolder)

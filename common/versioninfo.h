@@ -12,8 +12,12 @@
 using ClientLines = std::array<QString, 11>;
 using UpdateLines = std::array<QString, 21>;
 
-// Fetch as bytes, as the download control of the calling window does it.
-using FetchBytes = std::function<QByteArray(const QString &url)>;
+// Fetch as bytes, as the download control of the calling window does it; a
+// body longer than maxBytes fails the fetch.
+using FetchBytes = std::function<QByteArray(const QString &url, qint64 maxBytes)>;
+
+// 21 short lines: an UpdateInfor.inf longer than this is not one.
+inline constexpr qint64 kUpdateInforMaxBytes = 64 * 1024;
 
 // The line rule: a line ends at CR, a LF right after that CR belongs to the
 // line end, a lone LF stays inside the line; a line end at the very end of the
@@ -53,8 +57,10 @@ QByteArray clientInforBytes(const QString &strVersion, const QString &strUpdateV
 void updateClientInfor(const QString &installFolder, const QString &strVersion,
                        const QString &strUpdateVer, const QString &strWebPath);
 
-// A published value is newer when the installed one sorts strictly before it,
-// comparing UTF-16 code units (no numeric reading of versions).
+// A published value is newer than the installed one. Two versions made of
+// digits and dots compare part by part as numbers (5.10 is newer than 5.9);
+// any other pair compares by UTF-16 code units, the installed one sorting
+// strictly first.
 bool newerThan(const QString &installed, const QString &published);
 
 // The drive-root rule over a Windows-style install folder path: the first

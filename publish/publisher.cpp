@@ -69,6 +69,16 @@ void publishRelease(const Release &release, const QString &target, const minisig
     for (const QString &line : {release.appVersion, release.updaterVersion, release.updateUrl})
         if (line.contains(u'\r') || line.contains(u'\n'))
             throw Error(QStringLiteral("A version or address is one line"));
+    // A client never takes a version that is not newer than its own, so
+    // such a release would reach nobody; and replacing the area's version
+    // with an older one is how a rollback starts.
+    if (QFile::exists(target + QStringLiteral("/UpdateInfor.inf"))) {
+        const QString current =
+            readLines<21>(readAll(target + QStringLiteral("/UpdateInfor.inf")))[1];
+        if (!newerThan(current, release.appVersion))
+            throw Error(QStringLiteral("%1 already publishes version %2; %3 is not newer")
+                            .arg(target, current, release.appVersion));
+    }
     const QByteArray info = updateInfor(release, names);
 
     Sha256Sums sums;

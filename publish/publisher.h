@@ -23,6 +23,7 @@ QStringList releaseFileNames(const Release &release);
 // Turns the release into an update area in target: the files, UpdateInfor.inf
 // (GBK, CR LF, at most ten files), SHA256SUMS over it, every file and the new
 // updater, and SHA256SUMS.minisig signed with key. An Error, before anything
-// is written, for a name or a count the updater would refuse.
+// is written, for a name or a count the updater would refuse, or for a
+// version that is not newer than the one target already publishes.
 void publishRelease(const Release &release, const QString &target, const minisign::SecretKey &key,
                     const QString &trustedComment);

@@ -1,10 +1,12 @@
 #include "frmupdate.h"
 
 #include "conversions.h"
+#include "error.h"
 #include "installer.h"
 #include "programfile.h"
 #include "settings.h"
 #include "skinpicture.h"
+#include "updatelog.h"
 #include "updatesequence.h"
 #include "versioninfo.h"
 
@@ -111,9 +113,9 @@ void frmUpdate::Label1_Click()
 
 void frmUpdate::Picture3_Click()
 {
-    if (m_started)
+    if (m_stage != Stage::Waiting)
         return;
-    m_started = true;
+    m_stage = Stage::Fetching;
     Picture3->setEnabled(false);
 
     UpdateView view;
@@ -124,12 +126,26 @@ void frmUpdate::Picture3_Click()
         lblScale->setCaption(percentCaption(k, n));
         emit fileArrived(k);
     };
-    view.waiting = repaintWhileWaiting();
+    // A cancel takes effect at the transfer's next step, or at the latest
+    // before anything is moved.
+    const auto stopIfCancelled = [this] {
+        if (m_cancelled)
+            throw Error(QStringLiteral("cancelled by the user"));
+    };
+    view.waiting = [repaint = repaintWhileWaiting(), stopIfCancelled] {
+        repaint();
+        stopIfCancelled();
+    };
+    view.committing = [this, stopIfCancelled] {
+        stopIfCancelled();
+        m_stage = Stage::Finishing;
+    };
     try {
         runUpdate(m_seams.installFolder, stagingFolder(), m_seams.updateKey, inetOLUpdate.options,
                   view);
-    } catch (const std::exception &) {
-        fail();
+    } catch (const std::exception &error) {
+        m_stage = Stage::Finishing;
+        fail(QString::fromStdString(error.what()));
         return;
     }
     succeed();
@@ -145,8 +161,9 @@ void frmUpdate::succeed()
     m_seams.endProcess();
 }
 
-void frmUpdate::fail()
+void frmUpdate::fail(const QString &reason)
 {
+    logUpdateFailure(QStringLiteral("update"), reason);
     m_seams.message(this, QStringLiteral("更新出错，请到官网下载新版"), QStringLiteral("在线更新"),
                     QMessageBox::Critical, QMessageBox::Ok);
     m_seams.openLink(homeSiteUrl());
@@ -164,11 +181,20 @@ void frmUpdate::paintEvent(QPaintEvent *)
 void frmUpdate::closeEvent(QCloseEvent *event)
 {
     // Before the click nothing has been touched, so a close simply ends the
-    // updater. While files are moving, a close would tear the window down
-    // under its own handler, so it is ignored then; a server that stops
-    // sending ends the transfer by itself (HttpOptions' low-speed limit).
-    if (m_started && !m_mayClose)
-        event->ignore();
-    else
+    // updater. While files arrive it offers to cancel: the transfer stops
+    // and the working files go. Once they are being moved into place (a
+    // matter of milliseconds) the update ends the program itself.
+    if (m_stage == Stage::Waiting || m_mayClose) {
         event->accept();
+        return;
+    }
+    event->ignore();
+    if (m_stage != Stage::Fetching || m_asking || m_cancelled)
+        return;
+    m_asking = true;
+    const auto answer =
+        m_seams.message(this, QStringLiteral("是否取消本次更新?"), QStringLiteral("在线更新"),
+                        QMessageBox::Question, QMessageBox::Yes | QMessageBox::No);
+    m_asking = false;
+    m_cancelled = answer == QMessageBox::Yes && m_stage == Stage::Fetching;
 }

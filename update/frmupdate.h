@@ -39,10 +39,16 @@ protected:
 
 private:
     void succeed();
-    void fail();
+    void fail(const QString &reason);
+
+    // Waiting for the click; fetching (a close offers to cancel); moving the
+    // files into place, or telling how it ended (a close waits).
+    enum class Stage { Waiting, Fetching, Finishing };
 
     Seams m_seams;
     QPixmap m_background;
-    bool m_started = false;
+    Stage m_stage = Stage::Waiting;
+    bool m_asking = false;
+    bool m_cancelled = false;
     bool m_mayClose = false;
 };

@@ -236,9 +236,8 @@ void StagedInstall::commit()
 {
     if (!m_clientInfor)
         throw Error(QStringLiteral("No new ClientInfor.inf to install"));
-    // Everything that can be checked is checked before the first rename, so
-    // a refusal leaves the installation as it was: every folder on the way
-    // is a real folder inside the install folder, no target is a folder.
+    // Every folder on the way must be a real folder inside the install
+    // folder; commitPlan checks the rest before anything is moved.
     QList<PlannedRename> plan;
     for (Entry &e : m_entries) {
         const FolderHandle parent = m_folder.subFolder(parentOf(e.name));
@@ -251,11 +250,9 @@ void StagedInstall::commit()
     }
     plan.append({m_clientInfor->name(), QStringLiteral("ClientInfor.inf")});
 
-    writeJournal(m_folder, plan);
-    // From here on the journal owns the working files: a failure leaves them
-    // for the next start to finish the plan with.
+    // From here on the plan owns the working files.
     for (Entry &e : m_entries)
         e.file->keep();
     m_clientInfor->keep();
-    finishPlan(m_folder, plan);
+    commitPlan(m_folder, plan);
 }

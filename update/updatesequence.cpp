@@ -23,6 +23,8 @@ void installFiles(const QString &installFolder, const QString &updateUrl, const 
             view.fileArrived(k, n);
     }
     install.stageClientInfor(newClientInfor);
+    if (view.committing)
+        view.committing();
     install.commit();
 }
 
@@ -37,8 +39,12 @@ void runUpdate(const QString &installFolder, const QString &stagingFolder,
     const QStringList names = publishedFileNames(published, n);
     const QByteArray clientInfor = clientInforBytes(published[1], published[3], published[7]);
 
-    const UpdateTrust trust = UpdateTrust::fetch(
-        client[5], key, [&options](const QString &url) { return fetchBytesIfPublished(url, options); });
+    const UpdateTrust trust =
+        UpdateTrust::fetch(client[5], key, [&](const QString &url, qint64 maxBytes) {
+            HttpOptions limited = options;
+            limited.maxBodyBytes = maxBytes;
+            return fetchBytesIfPublished(url, limited, view.waiting);
+        });
     trust.check(QStringLiteral("UpdateInfor.inf"), sha256(staged));
     for (const QString &name : names)
         trust.requireListed(name);

@@ -16,8 +16,11 @@ struct UpdateView {
     std::function<void(int k, int n)> fileStarting;
     // File k of n has arrived whole.
     std::function<void(int k, int n)> fileArrived;
-    // Called during each transfer.
+    // Called during each transfer; an exception thrown here ends the update.
     HttpProgress waiting;
+    // Every file has arrived; the files are about to be moved into place.
+    // An exception thrown here ends the update with nothing moved.
+    std::function<void()> committing;
 };
 
 // Fetches every name under updateUrl into the install folder, each checked

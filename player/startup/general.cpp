@@ -5,7 +5,10 @@
 #include "error.h"
 #include "programfile.h"
 #include "publishednames.h"
+#include "safefile.h"
 #include "settings.h"
+#include "sha256sums.h"
+#include "updatelog.h"
 #include "updatetrust.h"
 #include "versioninfo.h"
 
@@ -14,7 +17,8 @@
 
 qint16 General::intOnline = 0;
 
-namespace General {
+namespace General
+{
 
 Session::Session(Seams seams) : m_seams(std::move(seams)) {}
 
@@ -34,7 +38,8 @@ bool checkOnline(const Seams &seams)
     return seams.probe();
 }
 
-namespace {
+namespace
+{
 
 bool drawHits(Seams &seams)
 {
@@ -48,6 +53,26 @@ bool drawHits(Seams &seams)
     }
     const int draw = static_cast<int>(seams.random() * 8 + 1);
     return draw == 6;
+}
+
+// Streams a new updater into the staging folder as name, checked against
+// trust as it arrives: however long the body, memory stays flat.
+void stageProgram(const QString &url, const FolderHandle &staging, const QString &name,
+                  const UpdateTrust &trust, const HttpOptions &options)
+{
+    WorkingFile file(staging);
+    Sha256 hash;
+    fetchToSink(
+        url,
+        [&](const char *data, std::size_t size) {
+            hash.add(data, size);
+            file.write(data, size);
+        },
+        options);
+    trust.check(name, hash.finish());
+    file.sync();
+    file.renameTo(staging, name);
+    staging.sync();
 }
 
 // Steps 1 to 7 of the start-up: true when the process was handed over to
@@ -67,24 +92,33 @@ bool checkForUpdate(Session &session)
     if (!QFileInfo(seams.installFolder).isWritable())
         return false;
 
+    // The staging folder is written under the install folder's lock, so
+    // another start's sweep never takes the files for leftovers, and the
+    // check and update that follow wait until this process has ended.
+    const FolderHandle install(seams.installFolder);
+    if (!install.tryLock())
+        return false;
     const ClientLines client = getClientInfor(seams.installFolder);
     const QString staging = stagingFolder();
     QByteArray fetched;
-    const UpdateLines published = downloadUpdateInfor(client[5], staging, [&](const QString &url) {
-        fetched = session.form1().inetOLUpdate.openUrl(url);
-        return fetched;
-    });
+    const UpdateLines published =
+        downloadUpdateInfor(client[5], staging, [&](const QString &url, qint64 maxBytes) {
+            fetched = session.form1().inetOLUpdate.openUrl(url, maxBytes);
+            return fetched;
+        });
 
     // Nothing is compared, asked or started for a version file that the
     // update folder does not vouch for.
     UpdateTrust trust;
     try {
-        trust = UpdateTrust::fetch(client[5], seams.updateKey, [&](const QString &url) {
-            return session.form1().inetOLUpdate.openUrlIfPublished(url);
-        });
+        trust = UpdateTrust::fetch(
+            client[5], seams.updateKey, [&](const QString &url, qint64 maxBytes) {
+                return session.form1().inetOLUpdate.openUrlIfPublished(url, maxBytes);
+            });
         trust.check(QStringLiteral("UpdateInfor.inf"), sha256(fetched));
     } catch (const Error &error) {
-        qWarning("Update not taken: %s", qPrintable(error.message()));
+        logUpdateFailure(QStringLiteral("player"),
+                         QStringLiteral("update not taken: %1").arg(error.message()));
         discardStagedUpdateInfor(staging);
         return false;
     }
@@ -96,9 +130,9 @@ bool checkForUpdate(Session &session)
 
     if (FrmInf *promotion = session.form1().frmInf())
         promotion->hide();
-    const auto answer = seams.message(nullptr, QStringLiteral("已出最新版，是否更新?"),
-                                      QStringLiteral("在线更新"), QMessageBox::Information,
-                                      QMessageBox::Yes | QMessageBox::No);
+    const auto answer =
+        seams.message(nullptr, QStringLiteral("已出最新版，是否更新?"), QStringLiteral("在线更新"),
+                      QMessageBox::Information, QMessageBox::Yes | QMessageBox::No);
     if (answer != QMessageBox::Yes) {
         discardStagedUpdateInfor(staging);
         return false;
@@ -108,9 +142,8 @@ bool checkForUpdate(Session &session)
         const QString name = published[5];
         if (const QString problem = updaterNameProblem(name); !problem.isEmpty())
             throw Error(problem);
-        const QByteArray program = session.form1().inetOLUpdate.openUrl(urlForName(client[5], name));
-        trust.check(name, sha256(program));
-        writeFileAtomically(staging + QLatin1Char('/') + name, program);
+        stageProgram(urlForName(client[5], name), FolderHandle(staging), name, trust,
+                     session.form1().inetOLUpdate.options);
         seams.startProgram(programFile(seams.installFolder, QStringLiteral("check")));
     } else {
         seams.startProgram(programFile(seams.installFolder, QStringLiteral("update")));
@@ -127,7 +160,10 @@ void Main(Session &session)
         if (checkForUpdate(session))
             return;
         session.form1().show();
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
+        logUpdateFailure(
+            QStringLiteral("player"),
+            QStringLiteral("update check: %1").arg(QString::fromStdString(error.what())));
         // Whatever failed, the user gets the main window. This second
         // attempt is not guarded: its errors go to the caller.
         session.form1().show();

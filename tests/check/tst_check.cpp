@@ -1,5 +1,4 @@
 // The helper that installs a staged new updater, end to end and by its rule.
-#include "testfiles.h"
 #include "error.h"
 #include "gbk.h"
 #include "http.h"
@@ -7,12 +6,14 @@
 #include "portalserver.h"
 #include "prepare.h"
 #include "sha256sums.h"
+#include "testfiles.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 QByteArray crlf(const QStringList &lines)
 {
@@ -22,15 +23,18 @@ QByteArray crlf(const QStringList &lines)
 // An install folder with the old updater, a staging folder holding what the
 // player staged, and the update folder that vouches for both.
 struct Setup {
-    explicit Setup(const minisign::SecretKey &key, const QString &updaterName = QStringLiteral("update.new"))
+    explicit Setup(const minisign::SecretKey &key,
+                   const QString &updaterName = QStringLiteral("update.new"))
         : server(published.path())
     {
         QVERIFY(QDir().mkpath(staging()));
         writeFile(install.path() + QStringLiteral("/update"), "old updater");
         writeFile(install.path() + QStringLiteral("/ClientInfor.inf"),
-                  crlf({"[App Ver]", "5.0", "[Update Ver]", "2.0", "[Update Url]", server.url(QStringLiteral("u"))}));
-        const QByteArray info = crlf({"[App Ver]", "5.1", "[Update Ver]", "2.1", "[Update File]",
-                                      updaterName, "[Update Url]", "http://x/u", "[File Count]", "0"});
+                  crlf({"[App Ver]", "5.0", "[Update Ver]", "2.0", "[Update Url]",
+                        server.url(QStringLiteral("u"))}));
+        const QByteArray info =
+            crlf({"[App Ver]", "5.1", "[Update Ver]", "2.1", "[Update File]", updaterName,
+                  "[Update Url]", "http://x/u", "[File Count]", "0"});
         writeFile(staging() + QStringLiteral("/UpdateInfor.inf"), info);
         writeFile(published.path() + QStringLiteral("/u/UpdateInfor.inf"), info);
         if (!updaterName.isEmpty())
@@ -66,13 +70,15 @@ void TestCheck::installsAndStartsTheNewUpdater()
 {
     // The real helper checks with the key it was built with: the demo key of
     // the test builds, or none.
-    const QByteArray demoKey = readFile(QStringLiteral(VELTARO_SOURCE_DIR "/demo/update-key/demo.key"));
+    const QByteArray demoKey =
+        readFile(QStringLiteral(VELTARO_SOURCE_DIR "/demo/update-key/demo.key"));
     const auto builtIn = minisign::builtInKey();
     const minisign::SecretKey key = minisign::parseSecretKey(demoKey, [] { return QByteArray(); });
     if (builtIn && builtIn->keyId != key.keyId)
         QSKIP("built with a key other than the demo key");
     Setup setup(key);
-    QVERIFY(QFile::copy(QStringLiteral(VELTARO_BIN_DIR "/check"), setup.install.path() + QStringLiteral("/check")));
+    QVERIFY(QFile::copy(QStringLiteral(VELTARO_BIN_DIR "/check"),
+                        setup.install.path() + QStringLiteral("/check")));
 
     QProcess check;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -94,13 +100,20 @@ void TestCheck::refusesWhatItCannotInstall_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("fault");
-    QTest::newRow("missing staged file") << "update.new" << "unstaged";
-    QTest::newRow("folder part") << "../update.new" << "";
-    QTest::newRow("empty name") << "" << "";
-    QTest::newRow("absolute") << "/etc/passwd" << "";
-    QTest::newRow("the staged version file") << "UpdateInfor.inf" << "";
-    QTest::newRow("staged updater swapped") << "update.new" << "swapped";
-    QTest::newRow("signed by another key") << "update.new" << "key";
+    QTest::newRow("missing staged file") << "update.new"
+                                         << "unstaged";
+    QTest::newRow("folder part") << "../update.new"
+                                 << "";
+    QTest::newRow("empty name") << ""
+                                << "";
+    QTest::newRow("absolute") << "/etc/passwd"
+                              << "";
+    QTest::newRow("the staged version file") << "UpdateInfor.inf"
+                                             << "";
+    QTest::newRow("staged updater swapped") << "update.new"
+                                            << "swapped";
+    QTest::newRow("signed by another key") << "update.new"
+                                           << "key";
 }
 
 void TestCheck::refusesWhatItCannotInstall()
@@ -114,15 +127,19 @@ void TestCheck::refusesWhatItCannotInstall()
         QFile::remove(staged);
     if (fault == u"swapped")
         writeFile(staged, "a program nobody signed");
-    const QStringList stagedBefore = QDir(setup.staging()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const QStringList stagedBefore =
+        QDir(setup.staging()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
 
     bool wasReplaced = true;
-    QVERIFY_THROWS_EXCEPTION(Error, installStagedUpdater(setup.install.path(), setup.staging(), keys.second,
-                                                         [](const QString &url) { return fetchBytesIfPublished(url); },
-                                                         wasReplaced));
+    QVERIFY_THROWS_EXCEPTION(
+        Error,
+        installStagedUpdater(
+            setup.install.path(), setup.staging(), keys.second,
+            [](const QString &url, qint64) { return fetchBytesIfPublished(url); }, wasReplaced));
     QVERIFY(!wasReplaced);
     QCOMPARE(readFile(setup.install.path() + QStringLiteral("/update")), QByteArray("old updater"));
-    QCOMPARE(QDir(setup.staging()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), stagedBefore);
+    QCOMPARE(QDir(setup.staging()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             stagedBefore);
     QCOMPARE(QDir(setup.install.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList({QStringLiteral("ClientInfor.inf"), QStringLiteral("update")}));
 }

@@ -109,10 +109,14 @@ void TestVersionInfo::gbk_data()
     QTest::addColumn<QString>("text");
 
     QTest::newRow("two characters") << QByteArray("\xc4\xe3\xba\xc3") << QStringLiteral("你好");
-    QTest::newRow("last character cut off") << QByteArray("\xc4\xe3\xc4") << QStringLiteral("你\ufffd");
+    QTest::newRow("last character cut off")
+        << QByteArray("\xc4\xe3\xc4") << QStringLiteral("你\ufffd");
     QTest::newRow("a lead byte alone") << QByteArray("\xc4") << QStringLiteral("\ufffd");
-    QTest::newRow("Latin after a character") << QByteArray("\xc4\xe3" "a") << QStringLiteral("你a");
-    QTest::newRow("ASCII only, controls and DEL") << QByteArray("a\t\r\n\x7f") << QStringLiteral("a\t\r\n\x7f");
+    QTest::newRow("Latin after a character") << QByteArray("\xc4\xe3"
+                                                           "a")
+                                             << QStringLiteral("你a");
+    QTest::newRow("ASCII only, controls and DEL")
+        << QByteArray("a\t\r\n\x7f") << QStringLiteral("a\t\r\n\x7f");
     QTest::newRow("the one byte past ASCII") << QByteArray("a\x80") << QStringLiteral("a€");
 }
 
@@ -189,8 +193,8 @@ void TestVersionInfo::lineCountLimit()
             const UpdateLines lines = getUpdateInfor(staging);
             got = QStringList(lines.begin(), lines.end());
         } else {
-            const UpdateLines lines =
-                downloadUpdateInfor("http://h", staging, [&](const QString &) { return bytes; });
+            const UpdateLines lines = downloadUpdateInfor(
+                "http://h", staging, [&](const QString &, qint64) { return bytes; });
             got = QStringList(lines.begin(), lines.end());
         }
     } catch (const Error &error) {
@@ -296,7 +300,8 @@ void TestVersionInfo::failedRewriteLeavesOldFile()
     QCOMPARE(entries(dir.path()), QStringList{"ClientInfor.inf"});
 
     // A version that GBK cannot write is an error, never an empty file.
-    QVERIFY_THROWS_EXCEPTION(Error, updateClientInfor(dir.path(), QStringLiteral("5.1 \U0001F600"), "2.0", "http://h"));
+    QVERIFY_THROWS_EXCEPTION(
+        Error, updateClientInfor(dir.path(), QStringLiteral("5.1 \U0001F600"), "2.0", "http://h"));
     QCOMPARE(readBytes(path), old);
 }
 
@@ -335,9 +340,23 @@ void TestVersionInfo::newerThan_data()
     QTest::newRow("5.0 < 5.1") << "5.0"
                                << "5.1" << true;
     QTest::newRow("5.9 vs 5.10") << "5.9"
-                                 << "5.10" << false;
+                                 << "5.10" << true;
     QTest::newRow("5.10 vs 5.9") << "5.10"
-                                 << "5.9" << true;
+                                 << "5.9" << false;
+    QTest::newRow("5.1.9 vs 5.2") << "5.1.9"
+                                  << "5.2" << true;
+    QTest::newRow("5.2 vs 5.1.9") << "5.2"
+                                  << "5.1.9" << false;
+    QTest::newRow("5.1 vs 5.1.0") << "5.1"
+                                  << "5.1.0" << false;
+    QTest::newRow("leading zeros") << "5.09"
+                                   << "5.10" << true;
+    QTest::newRow("beyond 64 bits") << "5.18446744073709551616"
+                                    << "5.18446744073709551617" << true;
+    QTest::newRow("not numeric: 5.9b vs 5.10") << "5.9b"
+                                               << "5.10" << false;
+    QTest::newRow("not numeric: 5.10. vs 5.9") << "5.10."
+                                               << "5.9" << true;
     QTest::newRow("trailing blank") << "5.0"
                                     << "5.0 " << true;
     QTest::newRow("empty installed") << ""
@@ -474,7 +493,7 @@ void TestVersionInfo::downloadStagesBytes()
     QStringList urls;
     QStringList duringFetch;
     QByteArray oldStagedDuringFetch;
-    const auto fetch = [&](const QString &url) {
+    const auto fetch = [&](const QString &url, qint64) {
         urls << url;
         duringFetch = QFileInfo::exists(staging) ? entries(staging) : QStringList{"<none>"};
         oldStagedDuringFetch = readBytes(staging + "/" + staged);
@@ -510,7 +529,7 @@ void TestVersionInfo::failedFetchLeavesFolder()
         QVERIFY(QDir().mkdir(staging));
         writeBytes(staging + "/UpdateInfor.inf", "old");
     }
-    const auto fetch = [](const QString &) -> QByteArray { throw Error("HTTP 404"); };
+    const auto fetch = [](const QString &, qint64) -> QByteArray { throw Error("HTTP 404"); };
     QVERIFY_THROWS_EXCEPTION(Error, downloadUpdateInfor("http://h/u", staging, fetch));
 
     QCOMPARE(entries(dir.path()), staged ? QStringList{"kinotray"} : QStringList{});
@@ -524,9 +543,9 @@ void TestVersionInfo::downloadIntoFileFails()
     const QString staging = dir.filePath("kinotray");
     writeBytes(staging, "not a folder");
 
-    QVERIFY_THROWS_EXCEPTION(Error, downloadUpdateInfor("http://h/u", staging, [](const QString &) {
-                                 return QByteArray("x");
-                             }));
+    QVERIFY_THROWS_EXCEPTION(
+        Error, downloadUpdateInfor("http://h/u", staging,
+                                   [](const QString &, qint64) { return QByteArray("x"); }));
     QCOMPARE(readBytes(staging), "not a folder");
     QCOMPARE(entries(dir.path()), QStringList{"kinotray"});
 }
@@ -549,9 +568,11 @@ void TestVersionInfo::takeStaged_data()
         QTest::addRow("%smissing file, leftover", how)
             << discard << QStringList{"leftover"} << true << QStringList{"kinotray"};
         QTest::addRow("%sa working file left by a killed run", how)
-            << discard << QStringList{staged, ".veltaro-tmp-0123456789abcdef"} << false << QStringList{};
+            << discard << QStringList{staged, ".veltaro-tmp-0123456789abcdef"} << false
+            << QStringList{};
         QTest::addRow("%sa name like a working file's, not ours", how)
-            << discard << QStringList{staged, ".veltaro-tmp-0123456789abcdeF"} << true << QStringList{"kinotray"};
+            << discard << QStringList{staged, ".veltaro-tmp-0123456789abcdeF"} << true
+            << QStringList{"kinotray"};
     }
 }
 
