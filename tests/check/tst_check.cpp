@@ -2,6 +2,7 @@
 #include "error.h"
 #include "gbk.h"
 #include "http.h"
+#include "installjournal.h"
 #include "minisign.h"
 #include "portalserver.h"
 #include "prepare.h"
@@ -64,6 +65,7 @@ private slots:
     void installsAndStartsTheNewUpdater();
     void refusesWhatItCannotInstall_data();
     void refusesWhatItCannotInstall();
+    void sweepSparesTheLockHoldersFiles();
 };
 
 void TestCheck::installsAndStartsTheNewUpdater()
@@ -94,6 +96,33 @@ void TestCheck::installsAndStartsTheNewUpdater()
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(updater + QStringLiteral(".ran")), 10000);
     QCOMPARE(QDir(setup.staging()).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("UpdateInfor.inf")});
+    // The record names the updater now installed, whatever the update that
+    // follows does.
+    QCOMPARE(readFile(setup.install.path() + QStringLiteral("/ClientInfor.inf")),
+             crlf({"[App Ver]", "5.0", "[Update Ver]", "2.1", "[Update Url]",
+                   setup.server.url(QStringLiteral("u"))}));
+}
+
+// What a program writes under the install folder's lock (check's new
+// updater, the player's staged files) is no leftover for another start.
+void TestCheck::sweepSparesTheLockHoldersFiles()
+{
+    const Setup setup(minisign::generateKeyPair().first);
+    const QStringList working{setup.install.path() +
+                                  QStringLiteral("/.veltaro-tmp-0123456789abcdef"),
+                              setup.staging() + QStringLiteral("/.veltaro-tmp-fedcba9876543210")};
+    for (const QString &path : working)
+        writeFile(path, "being written");
+    {
+        const FolderHandle holder(setup.install.path());
+        QVERIFY(holder.tryLock());
+        finishInterruptedInstall(setup.install.path(), setup.staging());
+        for (const QString &path : working)
+            QVERIFY2(QFile::exists(path), qPrintable(path));
+    }
+    finishInterruptedInstall(setup.install.path(), setup.staging());
+    for (const QString &path : working)
+        QVERIFY2(!QFile::exists(path), qPrintable(path));
 }
 
 void TestCheck::refusesWhatItCannotInstall_data()

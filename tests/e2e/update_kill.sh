@@ -6,42 +6,14 @@
 # next start puts the old version back; from then on it finishes the new.
 bin=$1 top=$2
 . "$(dirname "$0")/xsession.sh"
-. "$top/tools/portal.sh"
-
-served=$work/served/u
-old=$work/old
-mkdir -p "$served" "$old"
-for f in a.dat b.dat c.dat; do
-    head -c 200000 /dev/urandom > "$old/$f"
-    head -c 300000 /dev/urandom > "$served/$f"
-done
-cp "$bin/update" "$bin/player" "$old/"
-printf '[App Ver]\r\n5.1\r\n[Update Ver]\r\n2.0\r\n[Update File]\r\nupdate\r\n[Update Url]\r\nhttp://x/u\r\n[File Count]\r\n3\r\n[Files]\r\na.dat\r\nb.dat\r\nc.dat\r\n' \
-    > "$served/UpdateInfor.inf"
-(cd "$served" && sha256sum UpdateInfor.inf a.dat b.dat c.dat > SHA256SUMS &&
-    minisign -S -s "$top/demo/update-key/demo.key" -m SHA256SUMS -t "kill test" > /dev/null)
-start_portal "$bin/portal-server" "$work/served" "$work/access.log"
-printf '[App Ver]\r\n5.0\r\n[Update Ver]\r\n2.0\r\n[Update Url]\r\n%su\r\n' "$base" > "$old/ClientInfor.inf"
-export VELTARO_PORTAL_ROOT=${base}kinotray/ VELTARO_UPDATE_CHECK=never
-
-# holds VERSION: the folder is exactly that version.
-holds() {
-    local from=$old
-    [ "$1" = 5.1 ] && from=$served
-    for f in a.dat b.dat c.dat; do cmp -s "$from/$f" "$install/$f" || { echo "$f is not $1's"; return 1; }; done
-    grep -q "^$1"$'\r'"$" "$install/ClientInfor.inf" || { echo "ClientInfor.inf does not name $1"; return 1; }
-}
-clean() { [ -z "$(find "$install" "$XDG_CACHE_HOME" -name '.veltaro-*')" ]; }
+. "$(dirname "$0")/update_area.sh"
 
 failures=0
 restart=update
 for point in during:1 fetched:1 during:2 fetched:2 during:3 fetched:3 \
              journal moved-aside:1 renamed:1 moved-aside:2 renamed:3 before-last moved-aside:4 \
              renamed:4 after-last; do
-    install=$work/install
-    rm -rf "$install" "$XDG_CACHE_HOME/kinotray"
-    cp -a "$old" "$install"
-    mkdir -p "$XDG_CACHE_HOME/kinotray" && cp "$served/UpdateInfor.inf" "$XDG_CACHE_HOME/kinotray/"
+    fresh_install
     VELTARO_TEST_KILL_AT=$point "$install/update" > "$work/update.log" 2>&1 &
     pid=$!
     wid=$(xdotool search --sync --onlyvisible --name '在线更新程序2.0' | head -n 1)

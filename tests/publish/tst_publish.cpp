@@ -8,7 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 // Runs a program in folder with input on stdin; its exit code, or -1.
 int run(const QString &folder, const QString &program, const QStringList &arguments,
@@ -123,17 +124,27 @@ void TestPublish::publishes_data()
     QTest::addColumn<QByteArray>("password");
     QTest::addColumn<QByteArray>("typed");
     QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("before"); // the version the area already publishes
 
     const QStringList release{"player", "skin/logo.gif", "新版说明.txt"};
-    QTest::newRow("a release, key without password") << release << QByteArray() << QByteArray() << 0;
-    QTest::newRow("key with password") << release << QByteArray("pw") << QByteArray("pw") << 0;
-    QTest::newRow("wrong password") << release << QByteArray("pw") << QByteArray("nope") << 1;
+    QTest::newRow("a release, key without password")
+        << release << QByteArray() << QByteArray() << 0 << QByteArray();
+    QTest::newRow("key with password")
+        << release << QByteArray("pw") << QByteArray("pw") << 0 << QByteArray();
+    QTest::newRow("wrong password")
+        << release << QByteArray("pw") << QByteArray("nope") << 1 << QByteArray();
     QStringList eleven;
     for (int i = 1; i <= 11; ++i)
         eleven << QStringLiteral("f%1").arg(i);
-    QTest::newRow("eleven files") << eleven << QByteArray() << QByteArray() << 1;
+    QTest::newRow("eleven files") << eleven << QByteArray() << QByteArray() << 1 << QByteArray();
     QTest::newRow("a name the updater refuses")
-        << QStringList{"player", "sha256sums"} << QByteArray() << QByteArray() << 1;
+        << QStringList{"player", "sha256sums"} << QByteArray() << QByteArray() << 1 << QByteArray();
+    QTest::newRow("over 5.0.9") << release << QByteArray() << QByteArray() << 0
+                                << QByteArray("5.0.9");
+    QTest::newRow("over 5.1: not newer")
+        << release << QByteArray() << QByteArray() << 1 << QByteArray("5.1");
+    QTest::newRow("over 5.10: older")
+        << release << QByteArray() << QByteArray() << 1 << QByteArray("5.10");
 }
 
 void TestPublish::publishes()
@@ -142,7 +153,11 @@ void TestPublish::publishes()
     QFETCH(QByteArray, password);
     QFETCH(QByteArray, typed);
     QFETCH(int, exitCode);
+    QFETCH(QByteArray, before);
     QTemporaryDir dir;
+    const QByteArray earlier = "[App Ver]\r\n" + before + "\r\n";
+    if (!before.isEmpty())
+        writeFile(dir.filePath("area/UpdateInfor.inf"), earlier);
     makeKeys(dir.path(), password);
     for (const QString &name : files)
         writeFile(dir.filePath("release/" + name), name.toUtf8());
@@ -155,7 +170,10 @@ void TestPublish::publishes()
              exitCode);
     const QString area = dir.filePath("area");
     if (exitCode != 0) {
-        QVERIFY(!QFileInfo::exists(area));
+        if (before.isEmpty())
+            QVERIFY(!QFileInfo::exists(area));
+        else
+            QCOMPARE(readFile(area + "/UpdateInfor.inf"), earlier);
         return;
     }
     QCOMPARE(run(area, "sha256sum", {"-c", "--strict", "SHA256SUMS"}), 0);

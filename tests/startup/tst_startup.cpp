@@ -1,5 +1,4 @@
 // The start-up sequence and Form1's load, against a loopback portal.
-#include "testfiles.h"
 #include "error.h"
 #include "gbk.h"
 #include "mainwindow/form1.h"
@@ -7,6 +6,7 @@
 #include "portalserver.h"
 #include "sha256sums.h"
 #include "startup/general.h"
+#include "testfiles.h"
 #include "tickers/frminf.h"
 
 #include <QDir>
@@ -14,7 +14,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 QByteArray crlfLines(const QStringList &lines)
 {
@@ -77,8 +78,8 @@ Seams TestStartup::makeSeams()
     Seams seams = Seams::system();
     seams.probe = [this] { return m_online; };
     seams.random = [this] { return m_draw; };
-    seams.message = [this](QWidget *, const QString &text, const QString &title,
-                           QMessageBox::Icon, QMessageBox::StandardButtons) {
+    seams.message = [this](QWidget *, const QString &text, const QString &title, QMessageBox::Icon,
+                           QMessageBox::StandardButtons) {
         m_messages << title + QLatin1Char('|') + text;
         return m_answer;
     };
@@ -98,6 +99,7 @@ void TestStartup::init()
     m_cache = std::make_unique<QTemporaryDir>();
     m_runtime = std::make_unique<QTemporaryDir>();
     qputenv("XDG_CACHE_HOME", m_cache->path().toUtf8());
+    qputenv("XDG_STATE_HOME", m_cache->path().toUtf8());
     qputenv("XDG_RUNTIME_DIR", m_runtime->path().toUtf8());
     qunsetenv("VELTARO_UPDATE_CHECK");
 
@@ -105,8 +107,10 @@ void TestStartup::init()
     writeFile(portal + QStringLiteral("index.html"), "<html><body>home</body></html>");
     writeFile(portal + QStringLiteral("adv/banner.html"), "<html><body>banner</body></html>");
     writeFile(portal + QStringLiteral("adv/pop_ads.html"), "<html><body>ads</body></html>");
-    writeFile(portal + QStringLiteral("marquee/Notice.txt"), toGbk(QStringLiteral("新闻|http://a/$$$")));
-    writeFile(portal + QStringLiteral("marquee/Sponsor.txt"), toGbk(QStringLiteral("赞助|http://b/$$$")));
+    writeFile(portal + QStringLiteral("marquee/Notice.txt"),
+              toGbk(QStringLiteral("新闻|http://a/$$$")));
+    writeFile(portal + QStringLiteral("marquee/Sponsor.txt"),
+              toGbk(QStringLiteral("赞助|http://b/$$$")));
     writeFile(m_install->path() + QStringLiteral("/404.html"), "<html><body>offline</body></html>");
     m_server = std::make_unique<PortalServer>(m_root->path());
     qputenv("VELTARO_PORTAL_ROOT", m_server->url(QStringLiteral("kinotray/")).toUtf8());
@@ -242,7 +246,8 @@ void TestStartup::unreachableServerLeavesStagingAlone()
     General::Main(session);
     QVERIFY(session.form1().isVisible());
     QVERIFY(m_messages.isEmpty());
-    QCOMPARE(readFile(staging() + QStringLiteral("/UpdateInfor.inf")), QByteArray("old staged copy"));
+    QCOMPARE(readFile(staging() + QStringLiteral("/UpdateInfor.inf")),
+             QByteArray("old staged copy"));
 }
 
 void TestStartup::leftoverInStagingLeadsToMainWindow()
@@ -280,7 +285,8 @@ void TestStartup::updaterNameMustBePlain()
     QVERIFY(session.form1().isVisible());
     QVERIFY(!QFileInfo::exists(m_cache->path() + QStringLiteral("/escape.bin")));
     QVERIFY(!QFileInfo::exists(QStringLiteral("/tmp/veltaro-escape.bin")));
-    QCOMPARE(QDir(staging()).entryList(QDir::Files), QStringList{QStringLiteral("UpdateInfor.inf")});
+    QCOMPARE(QDir(staging()).entryList(QDir::Files),
+             QStringList{QStringLiteral("UpdateInfor.inf")});
     QVERIFY(!m_server->requests().contains(QStringLiteral("/kinotray/escape.bin")));
 }
 
@@ -290,9 +296,14 @@ void TestStartup::unvouchedUpdatesAreNotTaken_data()
     QTest::addColumn<bool>("asks");
     QTest::newRow("no signature") << QStringLiteral("SHA256SUMS.minisig") << false;
     QTest::newRow("no SHA256SUMS") << QStringLiteral("SHA256SUMS") << false;
-    QTest::newRow("UpdateInfor.inf changed after signing") << QStringLiteral("UpdateInfor.inf") << false;
+    QTest::newRow("UpdateInfor.inf changed after signing")
+        << QStringLiteral("UpdateInfor.inf") << false;
     QTest::newRow("signed by another key") << QStringLiteral("key") << false;
     QTest::newRow("the new updater changed after signing") << QStringLiteral("update.new") << true;
+    QTest::newRow("an older signed release: 5.9 offered to 5.10")
+        << QStringLiteral("older") << false;
+    QTest::newRow("endless UpdateInfor.inf") << QStringLiteral("endless UpdateInfor.inf") << false;
+    QTest::newRow("endless SHA256SUMS") << QStringLiteral("endless SHA256SUMS") << false;
 }
 
 void TestStartup::unvouchedUpdatesAreNotTaken()
@@ -306,6 +317,11 @@ void TestStartup::unvouchedUpdatesAreNotTaken()
         m_keys = minisign::generateKeyPair();
         publish(QStringLiteral("5.1"), QStringLiteral("2.1"));
         m_keys = trusted;
+    } else if (fault == u"older") {
+        install(QStringLiteral("5.10"), QStringLiteral("2.0"));
+        publish(QStringLiteral("5.9"), QStringLiteral("2.1"));
+    } else if (fault.startsWith(u"endless ")) {
+        QVERIFY(m_server->setEndless(QStringLiteral("kinotray/update/") + fault.mid(8)));
     } else if (fault.startsWith(u"SHA256SUMS")) {
         QVERIFY(QFile::remove(update + fault));
     } else {
@@ -360,9 +376,10 @@ void TestStartup::onlineLoadRequestsInOrder()
                                QStringLiteral("/kinotray/"),
                                QStringLiteral("/kinotray/marquee/Notice.txt"),
                                QStringLiteral("/kinotray/marquee/Sponsor.txt")};
-    QTRY_VERIFY_WITH_TIMEOUT(m_server->requests().contains(QStringLiteral("/kinotray/"))
-                                 && m_server->requests().contains(QStringLiteral("/kinotray/adv/banner.html")),
-                             20000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        m_server->requests().contains(QStringLiteral("/kinotray/")) &&
+            m_server->requests().contains(QStringLiteral("/kinotray/adv/banner.html")),
+        20000);
     const QStringList requests = m_server->requests();
     QVERIFY(requests.indexOf(expected[2]) < requests.indexOf(expected[3]));
     QVERIFY(requests.indexOf(expected[2]) >= 0);

@@ -3,11 +3,12 @@
 #include "frmupdate.h"
 #include "installer.h"
 #include "minisign.h"
-#include "publishednames.h"
-#include "sha256sums.h"
 #include "portalserver.h"
+#include "publishednames.h"
 #include "settings.h"
+#include "sha256sums.h"
 #include "testfiles.h"
+#include "updatelog.h"
 #include "versioninfo.h"
 
 #include <QDirIterator>
@@ -76,6 +77,7 @@ public:
     Installation() : server(published.path())
     {
         qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
+        qputenv("XDG_STATE_HOME", cache.path().toUtf8());
         QDir(root.path()).mkdir(QStringLiteral("app"));
         QDir(folder()).mkdir(QStringLiteral("sub"));
         writeFile(folder() + QStringLiteral("/ClientInfor.inf"), clientInfor());
@@ -94,7 +96,7 @@ public:
         seams.message = [this](QWidget *, const QString &text, const QString &title,
                                QMessageBox::Icon icon, QMessageBox::StandardButtons) {
             shown.append({text, title, icon});
-            return QMessageBox::Ok;
+            return icon == QMessageBox::Question ? QMessageBox::Yes : QMessageBox::Ok;
         };
         seams.startProgram = [this](const QString &path) { started << path; };
         seams.openLink = [this](const QString &url) { opened << url; };
@@ -279,17 +281,26 @@ void tst_update::sumsLines_data()
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QString>("name"); // empty: the line is malformed
 
-    QTest::newRow("text mode") << hex + "  a.dat" << "a.dat";
-    QTest::newRow("binary mode") << hex + " *a.dat" << "a.dat";
-    QTest::newRow("upper-case digits, blank in the name")
-        << QByteArray(64, 'F') + "  a b.dat" << "a b.dat";
-    QTest::newRow("escaped name") << "\\" + hex + "  a\\nb\\\\c" << "a\nb\\c";
-    QTest::newRow("63 digits") << hex.left(63) + "  a.dat" << "";
-    QTest::newRow("65 digits") << hex + "a  a.dat" << "";
-    QTest::newRow("not a hex digit") << "g" + hex.mid(1) + "  a.dat" << "";
-    QTest::newRow("no name") << hex + "  " << "";
-    QTest::newRow("tab for blank") << hex + "\t a.dat" << "";
-    QTest::newRow("unknown escape") << "\\" + hex + "  a\\t" << "";
+    QTest::newRow("text mode") << hex + "  a.dat"
+                               << "a.dat";
+    QTest::newRow("binary mode") << hex + " *a.dat"
+                                 << "a.dat";
+    QTest::newRow("upper-case digits, blank in the name") << QByteArray(64, 'F') + "  a b.dat"
+                                                          << "a b.dat";
+    QTest::newRow("escaped name") << "\\" + hex + "  a\\nb\\\\c"
+                                  << "a\nb\\c";
+    QTest::newRow("63 digits") << hex.left(63) + "  a.dat"
+                               << "";
+    QTest::newRow("65 digits") << hex + "a  a.dat"
+                               << "";
+    QTest::newRow("not a hex digit") << "g" + hex.mid(1) + "  a.dat"
+                                     << "";
+    QTest::newRow("no name") << hex + "  "
+                             << "";
+    QTest::newRow("tab for blank") << hex + "\t a.dat"
+                                   << "";
+    QTest::newRow("unknown escape") << "\\" + hex + "  a\\t"
+                                    << "";
 }
 
 void tst_update::sumsLines()
@@ -591,7 +602,9 @@ void tst_update::replacedAndNewFiles()
     QCOMPARE(modeOf(target), newMode);
     QCOMPARE(readFile(outside), QByteArray("not the updater's"));
     // No working file and no journal is left behind.
-    QCOMPARE(QDir(inst.folder()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".veltaro")),
+    QCOMPARE(QDir(inst.folder())
+                 .entryList(QDir::Files | QDir::Hidden)
+                 .filter(QStringLiteral(".veltaro")),
              QStringList());
 }
 
@@ -645,13 +658,17 @@ void tst_update::faultsLeaveTheInstallationAlone_data()
     QTest::newRow("x y ./x") << "3" << QStringList{"a.dat", "b.dat", "./a.dat"} << "" << false;
     QTest::newRow("sub/z and sub//z")
         << "2" << QStringList{"sub/d.dat", "sub//d.dat"} << "" << false;
-    QTest::newRow("names that differ by case") << "2" << QStringList{"a.dat", "A.dat"} << ""
-                                               << false;
+    QTest::newRow("names that differ by case")
+        << "2" << QStringList{"a.dat", "A.dat"} << "" << false;
     QTest::newRow("a working file's name")
         << "2" << QStringList{".veltaro-tmp-0123456789abcdef", "a.dat"} << "" << false;
-    QTest::newRow("UpdateInfor.inf as a file") << "1" << QStringList{"UpdateInfor.inf"} << ""
-                                               << false;
+    QTest::newRow("UpdateInfor.inf as a file")
+        << "1" << QStringList{"UpdateInfor.inf"} << "" << false;
     QTest::newRow("staging folder holds another file") << "3" << three << "crowded" << false;
+    QTest::newRow("endless SHA256SUMS") << "3" << three << "endless sums" << false;
+    QTest::newRow("SHA256SUMS longer than a list of sums") << "3" << three << "large sums" << false;
+    QTest::newRow("endless signature") << "3" << three << "endless signature" << false;
+    QTest::newRow("window closed during a transfer, cancel") << "3" << three << "cancel" << true;
 }
 
 void tst_update::faultsLeaveTheInstallationAlone()
@@ -699,11 +716,13 @@ void tst_update::faultsLeaveTheInstallationAlone()
     if (fault == u"flip sums")
         Installation::flipByte(files + QStringLiteral("SHA256SUMS"), 3);
     if (fault == u"flip signature")
-        Installation::flipByte(files + QStringLiteral("SHA256SUMS.minisig"),
-                               readFile(files + QStringLiteral("SHA256SUMS.minisig")).indexOf('\n') + 20);
+        Installation::flipByte(
+            files + QStringLiteral("SHA256SUMS.minisig"),
+            readFile(files + QStringLiteral("SHA256SUMS.minisig")).indexOf('\n') + 20);
     if (fault == u"flip comment")
-        Installation::flipByte(files + QStringLiteral("SHA256SUMS.minisig"),
-                               readFile(files + QStringLiteral("SHA256SUMS.minisig")).indexOf("release"));
+        Installation::flipByte(
+            files + QStringLiteral("SHA256SUMS.minisig"),
+            readFile(files + QStringLiteral("SHA256SUMS.minisig")).indexOf("release"));
     if (fault == u"other key") {
         inst.keys = minisign::generateKeyPair();
         inst.vouch();
@@ -722,6 +741,14 @@ void tst_update::faultsLeaveTheInstallationAlone()
     }
     if (fault.endsWith(u"no key"))
         inst.seams.updateKey.reset();
+    if (fault == u"endless sums")
+        QVERIFY(inst.server.setEndless(QStringLiteral("files/SHA256SUMS")));
+    if (fault == u"endless signature")
+        QVERIFY(inst.server.setEndless(QStringLiteral("files/SHA256SUMS.minisig")));
+    if (fault == u"large sums")
+        inst.publish(QStringLiteral("SHA256SUMS"), QByteArray(70000, 'x'));
+    if (fault == u"cancel")
+        QVERIFY(inst.server.setDrip(QStringLiteral("files/b.dat"), 20));
     if (fault == u"folder") {
         QDir(inst.folder()).mkdir(QStringLiteral("plugins"));
         inst.publish(QStringLiteral("plugins"), "a file where a folder is installed");
@@ -731,6 +758,12 @@ void tst_update::faultsLeaveTheInstallationAlone()
     const QMap<QString, QByteArray> before = snapshot(inst.root.path());
     frmUpdate w(inst.seams);
     w.inetOLUpdate.options.stallTimeoutSeconds = 1;
+    // Closed once the first file is in, while the second one drips.
+    if (fault == u"cancel")
+        connect(&w, &frmUpdate::fileArrived, &w, [&w](int k) {
+            if (k == 1)
+                QTimer::singleShot(0, &w, &QWidget::close);
+        });
     rlimit oldLimit{};
     if (fault == u"full") {
         // A write limit below the size of the published files, as a full
@@ -745,6 +778,8 @@ void tst_update::faultsLeaveTheInstallationAlone()
         setrlimit(RLIMIT_FSIZE, &oldLimit);
 
     QCOMPARE(snapshot(inst.root.path()), before);
+    if (fault == u"cancel")
+        QCOMPARE(inst.shown.takeFirst().text, QStringLiteral("是否取消本次更新?"));
     QCOMPARE(inst.shown.size(), 1);
     QCOMPARE(inst.shown[0].text, kFailure);
     QCOMPARE(inst.shown[0].title, QStringLiteral("在线更新"));
@@ -755,6 +790,17 @@ void tst_update::faultsLeaveTheInstallationAlone()
     QVERIFY(!w.isVisible());
     QCOMPARE(!inst.fetched().isEmpty(), fetches);
     QVERIFY(!QFile::exists(stagingFolder() + QStringLiteral("/UpdateInfor.inf")));
+
+    // One line for whoever is asked for help, with the cause where it is one
+    // of those named to users of the log.
+    const QList<QByteArray> logged = readFile(updateLogPath()).split('\n');
+    QCOMPARE(logged.size(), 2);
+    const QMap<QString, QString> causes{
+        {"flip file", "b.dat: hash mismatch"}, {"flip signature", "bad signature"},
+        {"other key", "bad signature"},        {"endless sums", "too large"},
+        {"large sums", "too large"},           {"endless signature", "too large"},
+        {"cancel", "cancelled by the user"}};
+    QVERIFY2(logged[0].contains(causes.value(fault, QString()).toUtf8()), logged[0].constData());
 }
 
 QTEST_MAIN(tst_update)
