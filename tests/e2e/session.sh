@@ -4,6 +4,9 @@ set -euo pipefail
 work=$(mktemp -d)
 pids=()
 cleanup() {
+    # A background job killed before it has started its program runs this
+    # trap too: only the script itself cleans up.
+    [ "$BASHPID" = "$$" ] || return 0
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
     wait 2>/dev/null || true
     rm -rf "$work"

@@ -110,4 +110,33 @@ for file in SHA256SUMS SHA256SUMS.minisig; do
         failures=$((failures + 1))
     fi
 done
+
+# The player's check against an endless UpdateInfor.inf: given up at its
+# limit, the main window shows; peak memory against a check the server
+# answers with 404.
+player_peak() { # prints the player's peak resident KB once its window shows
+    fresh_install
+    rm -rf "$XDG_CACHE_HOME/kinotray"
+    VELTARO_UPDATE_CHECK=always "$install/player" > "$work/player.log" 2>&1 &
+    local pid=$!
+    wait_for 60 xdotool search --onlyvisible --name '^Veltaro5' || { echo "FAIL: no main window" >&2; cat "$work/player.log" >&2; }
+    awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status"
+    kill "$pid"
+    wait "$pid" 2> /dev/null || true
+}
+cp "$bin/player" "$old/player"
+curl -sf "${base}__control?path=/u/UpdateInfor.inf&status=404" > /dev/null
+normal=$(player_peak)
+curl -sf "${base}__control?path=/u/UpdateInfor.inf&reset=1" > /dev/null
+curl -sf "${base}__control?path=/u/UpdateInfor.inf&endless=1" > /dev/null
+endless=$(player_peak)
+if ! grep -q 'GET /u/UpdateInfor.inf' "$work/access.log"; then
+    echo "skipped: the player found no network and made no check"
+elif [ -z "$normal" ] || [ -z "$endless" ] || [ "$endless" -gt $((normal + 20480)) ] ||
+    ! tail -n 1 "$log" | grep -q "too large"; then
+    echo "FAIL endless UpdateInfor.inf: player peak '$endless' KB against '$normal' KB; $(tail -n 1 "$log")"
+    failures=$((failures + 1))
+else
+    echo "ok endless UpdateInfor.inf: player peak $endless KB against $normal KB"
+fi
 exit $((failures > 0))
