@@ -7,7 +7,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
-#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -241,11 +240,20 @@ void writeJournal(const FolderHandle &folder, const QList<PlannedRename> &plan)
 }
 } // namespace
 
+namespace
+{
+FaultHook faultHook = nullptr;
+} // namespace
+
+void setFaultHook(FaultHook hook)
+{
+    faultHook = hook;
+}
+
 void faultPoint(const QString &point)
 {
-    static const QString wanted = qEnvironmentVariable("VELTARO_TEST_KILL_AT");
-    if (!wanted.isEmpty() && wanted == point)
-        std::raise(SIGKILL);
+    if (faultHook)
+        faultHook(point);
 }
 
 void commitPlan(const FolderHandle &folder, QList<PlannedRename> plan)

@@ -49,6 +49,9 @@ QString finishInterruptedInstall(const QString &installFolder, const QString &st
 // did or what went wrong is one line on stderr.
 void finishInterruptedInstallAtStart(const QString &installFolder, const QString &stagingFolder);
 
-// A test can end the process at a named moment of an install with
-// VELTARO_TEST_KILL_AT=<point>; a name no user sets by accident.
+// The named moments of an install ("journal", "renamed:2", ...), where a
+// test build can end the process to see what the next start makes of it.
+// The programs as shipped set no hook: a moment passes without a trace.
+using FaultHook = void (*)(const QString &point);
+void setFaultHook(FaultHook hook);
 void faultPoint(const QString &point);

@@ -4,9 +4,10 @@
 # version or exactly the new one, ClientInfor.inf naming it, with no working
 # file and no journal left. Until the new ClientInfor.inf is in place the
 # next start puts the old version back; from then on it finishes the new.
-bin=$1 top=$2
+bin=$1 top=$2 killable=$3
 . "$(dirname "$0")/xsession.sh"
 . "$(dirname "$0")/update_area.sh"
+cp "$killable" "$old/update"
 
 failures=0
 restart=update
