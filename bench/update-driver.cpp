@@ -33,7 +33,7 @@ int main(int argc, char *argv[])
     try {
         DownloadControl inetOLUpdate;
         if (mode == u"stage") {
-            downloadUpdateInfor(getClientInfor(folder)[5], stagingFolder(),
+            downloadUpdateInfor(clientInfo(folder).updateUrl, stagingFolder(),
                                 [&](const QString &url, qint64 maxBytes) {
                                     return inetOLUpdate.openUrl(url, maxBytes);
                                 });

@@ -9,17 +9,6 @@
 
 #include <QFile>
 
-namespace
-{
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-    return file.readAll();
-}
-} // namespace
-
 void installStagedUpdater(const QString &installFolder, const QString &stagingFolder,
                           const std::optional<minisign::PublicKey> &key,
                           const FetchIfPublished &fetch, bool &replaced)
@@ -31,20 +20,18 @@ void installStagedUpdater(const QString &installFolder, const QString &stagingFo
     if (!folder.lockWithin(10000))
         throw Error(QStringLiteral("another program is updating %1").arg(installFolder));
 
-    const QByteArray info = readAll(stagingFolder + QStringLiteral("/UpdateInfor.inf"));
-    const UpdateLines published = readLines<21>(info);
-    const QString name = published[5];
+    const QByteArray info = readWholeFile(stagingFolder + QStringLiteral("/UpdateInfor.inf"));
+    const QString name = UpdateInfo::from(readLines<21>(info)).updaterFile;
     if (const QString problem = updaterNameProblem(name); !problem.isEmpty())
         throw Error(problem);
 
     // The staged files are checked again here: they lay in a folder of the
     // user's for a while, and could have been swapped.
     const QString stagedProgram = stagingFolder + QLatin1Char('/') + name;
-    const QByteArray program = readAll(stagedProgram);
-    const ClientLines client = getClientInfor(installFolder);
-    const UpdateTrust trust = UpdateTrust::fetch(client[5], key, fetch);
-    trust.check(QStringLiteral("UpdateInfor.inf"), sha256(info));
-    trust.check(name, sha256(program));
+    const QByteArray program = readWholeFile(stagedProgram);
+    const ClientInfo client = clientInfo(installFolder);
+    const VerifiedUpdate published = verifiedUpdate(client.updateUrl, info, key, fetch);
+    published.trust.check(name, sha256(program));
 
     // The new updater and a ClientInfor.inf that names its version go into
     // place together: should the update that follows fail, the record still
@@ -57,7 +44,8 @@ void installStagedUpdater(const QString &installFolder, const QString &stagingFo
     file.write(program);
     file.setMode(mode);
     WorkingFile record(folder);
-    record.write(clientInforBytes(client[1], published[3], client[5]));
+    record.write(
+        clientInforBytes(client.appVersion, published.info.updaterVersion, client.updateUrl));
     if (const int recordMode = regularFileMode(folder, QStringLiteral("ClientInfor.inf"));
         recordMode >= 0)
         record.setMode(mode_t(recordMode));

@@ -49,7 +49,7 @@ QString installedVersion(const QString &folder)
 {
     if (QFileInfo::exists(QDir(folder).filePath(QStringLiteral("ClientInfor.inf")))) {
         try {
-            const QString version = getClientInfor(folder)[1].trimmed();
+            const QString version = clientInfo(folder).appVersion.trimmed();
             if (!version.isEmpty())
                 return version;
         } catch (const Error &) {

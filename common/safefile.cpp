@@ -54,6 +54,17 @@ bool isWorkingName(const QString &name)
            });
 }
 
+QByteArray readWholeFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("Cannot open %1 for reading: %2").arg(path, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Error(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+    return bytes;
+}
+
 QString fileNameOf(const QString &path)
 {
     return path.section(u'/', -1);

@@ -98,6 +98,10 @@ int regularFileMode(const FolderHandle &folder, const QString &name);
 // Makes everything written on folder's file system durable (one syncfs).
 void syncFileSystem(const FolderHandle &folder);
 
+// The whole content of the file at path; an Error naming it when it cannot
+// be read.
+QByteArray readWholeFile(const QString &path);
+
 // path's last component and the folder that holds it.
 QString fileNameOf(const QString &path);
 QString folderOf(const QString &path);

@@ -28,20 +28,9 @@ std::array<QString, N> toArray(const QStringList &lines, const QString &source)
     return result;
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Cannot open %1 for reading: %2").arg(path, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Error(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    return bytes;
-}
-
 template <std::size_t N> std::array<QString, N> readFileLines(const QString &path)
 {
-    return toArray<N>(splitLines(fromGbk(readFile(path))), path);
+    return toArray<N>(splitLines(fromGbk(readWholeFile(path))), path);
 }
 
 void removeFile(const QString &path)
@@ -121,6 +110,33 @@ ClientLines getClientInfor(const QString &installFolder)
     return readFileLines<11>(installFolder + QLatin1Char('/') + clientFileName);
 }
 
+ClientInfo ClientInfo::from(const ClientLines &lines)
+{
+    return {lines[1], lines[3], lines[5]};
+}
+
+UpdateInfo UpdateInfo::from(const UpdateLines &lines)
+{
+    UpdateInfo info{lines[1], lines[3], lines[5], lines[7], lines[9], {}};
+    std::copy(lines.begin() + 11, lines.end(), info.fileNames.begin());
+    return info;
+}
+
+ClientInfo clientInfo(const QString &installFolder)
+{
+    return ClientInfo::from(getClientInfor(installFolder));
+}
+
+VerifiedUpdate verifiedUpdate(const QString &updateUrl, const QByteArray &updateInfor,
+                              const std::optional<minisign::PublicKey> &key,
+                              const FetchIfPublished &fetch)
+{
+    VerifiedUpdate verified{UpdateInfo::from(readLines<21>(updateInfor)),
+                            UpdateTrust::fetch(updateUrl, key, fetch)};
+    verified.trust.check(updateFileName, sha256(updateInfor));
+    return verified;
+}
+
 UpdateLines downloadUpdateInfor(const QString &updateUrl, const QString &stagingFolder,
                                 const FetchBytes &fetch)
 {
@@ -142,7 +158,7 @@ UpdateLines downloadUpdateInfor(const QString &updateUrl, const QString &staging
 UpdateLines getUpdateInfor(const QString &stagingFolder, QByteArray *bytes)
 {
     const QString staged = stagedFile(stagingFolder);
-    const QByteArray read = readFile(staged);
+    const QByteArray read = readWholeFile(staged);
     const UpdateLines lines = toArray<21>(splitLines(fromGbk(read)), staged);
     if (bytes)
         *bytes = read;

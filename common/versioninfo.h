@@ -1,16 +1,39 @@
 #pragma once
 
+#include "minisign.h"
+#include "updatetrust.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <optional>
 
 // ClientInfor.inf (install folder) and UpdateInfor.inf (published under the
 // update URL, staged in the staging folder). Plain GBK text, one value a line.
 
 using ClientLines = std::array<QString, 11>;
 using UpdateLines = std::array<QString, 21>;
+
+// What the programs use of ClientInfor.inf; the other lines are labels.
+struct ClientInfo {
+    QString appVersion;     // line 2
+    QString updaterVersion; // line 4
+    QString updateUrl;      // line 6: where every published file is fetched
+    static ClientInfo from(const ClientLines &lines);
+};
+
+// What the programs use of UpdateInfor.inf.
+struct UpdateInfo {
+    QString appVersion;                // line 2
+    QString updaterVersion;            // line 4
+    QString updaterFile;               // line 6: the new updater, under the update URL
+    QString updateUrl;                 // line 8: recorded in the new ClientInfor.inf
+    QString fileCount;                 // line 10, as written
+    std::array<QString, 10> fileNames; // lines 12 to 21
+    static UpdateInfo from(const UpdateLines &lines);
+};
 
 // Fetch as bytes, as the download control of the calling window does it; a
 // body longer than maxBytes fails the fetch.
@@ -32,6 +55,8 @@ extern template std::array<QString, 21> readLines<21>(const QByteArray &);
 
 // installFolder/ClientInfor.inf into 11 elements.
 ClientLines getClientInfor(const QString &installFolder);
+// The same, as the programs use it.
+ClientInfo clientInfo(const QString &installFolder);
 
 // Fetches updateUrl + "/UpdateInfor.inf" first, then creates the staging
 // folder (one level) or deletes a staged UpdateInfor.inf, writes the bytes
@@ -62,6 +87,19 @@ void updateClientInfor(const QString &installFolder, const QString &strVersion,
 // any other pair compares by UTF-16 code units, the installed one sorting
 // strictly first.
 bool newerThan(const QString &installed, const QString &published);
+
+// An UpdateInfor.inf (its bytes, as fetched or staged) as the update folder
+// at updateUrl vouches for it: the SHA256SUMS (signed with key when one is
+// given) lists these bytes. The one check that player, check and update make
+// before they take a published version; an Error otherwise. The sums come
+// with it, for the files that follow.
+struct VerifiedUpdate {
+    UpdateInfo info;
+    UpdateTrust trust;
+};
+VerifiedUpdate verifiedUpdate(const QString &updateUrl, const QByteArray &updateInfor,
+                              const std::optional<minisign::PublicKey> &key,
+                              const FetchIfPublished &fetch);
 
 // The drive-root rule over a Windows-style install folder path: the first
 // piece before "\" followed by "\kinotray" ("C:\Program Files\X" -> "C:\kinotray").

@@ -17,14 +17,6 @@ namespace
 // An UpdateInfor.inf names at most this many files.
 constexpr qsizetype kMaxFiles = 10;
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    return file.readAll();
-}
-
 QByteArray updateInfor(const Release &release, const QStringList &names)
 {
     QStringList lines{QStringLiteral("[App Ver]"),     release.appVersion,
@@ -74,7 +66,9 @@ void publishRelease(const Release &release, const QString &target, const minisig
     // with an older one is how a rollback starts.
     if (QFile::exists(target + QStringLiteral("/UpdateInfor.inf"))) {
         const QString current =
-            readLines<21>(readAll(target + QStringLiteral("/UpdateInfor.inf")))[1];
+            UpdateInfo::from(
+                readLines<21>(readWholeFile(target + QStringLiteral("/UpdateInfor.inf"))))
+                .appVersion;
         if (!newerThan(current, release.appVersion))
             throw Error(QStringLiteral("%1 already publishes version %2; %3 is not newer")
                             .arg(target, current, release.appVersion));
@@ -87,7 +81,7 @@ void publishRelease(const Release &release, const QString &target, const minisig
     if (!release.updater.isEmpty())
         published << release.updater;
     for (const QString &name : published) {
-        const QByteArray bytes = readAll(release.folder + u'/' + name);
+        const QByteArray bytes = readWholeFile(release.folder + u'/' + name);
         const QString path = target + u'/' + name;
         if (!QDir().mkpath(folderOf(path)))
             throw Error(QStringLiteral("Cannot create the folder %1").arg(folderOf(path)));

@@ -170,17 +170,16 @@ private:
     std::thread m_hasher;
 };
 
-QStringList publishedFileNames(const UpdateLines &lines, int n)
+QStringList publishedFileNames(const UpdateInfo &info, int n)
 {
-    constexpr int firstName = 11;
-    const int places = static_cast<int>(lines.size()) - firstName;
+    const int places = static_cast<int>(info.fileNames.size());
     if (n > places)
         throw Error(QStringLiteral("%1 files listed, but UpdateInfor.inf holds at most %2 names")
                         .arg(n)
                         .arg(places));
     QStringList names;
-    for (int k = 1; k <= n; ++k)
-        names << lines[firstName - 1 + k];
+    for (int k = 0; k < n; ++k)
+        names << info.fileNames[std::size_t(k)];
     if (const QStringList problems = publishedNamesProblems(names); !problems.isEmpty())
         throw Error(QStringLiteral("UpdateInfor.inf lists names that cannot be installed: %1")
                         .arg(problems.join(QStringLiteral("; "))));

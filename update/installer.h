@@ -10,11 +10,10 @@
 #include <memory>
 #include <vector>
 
-// The n file names of an UpdateInfor.inf (elements 11 onward). An Error when
-// n exceeds the ten places the file has, when a name is missing, or when any
-// name breaks the rules for published names (then nothing is fetched at all).
-// n of 0 or below lists nothing.
-QStringList publishedFileNames(const UpdateLines &lines, int n);
+// The first n file names of an UpdateInfor.inf. An Error when n exceeds the
+// ten places the file has, or when any name breaks the rules for published
+// names (then nothing is fetched at all). n of 0 or below lists nothing.
+QStringList publishedFileNames(const UpdateInfo &info, int n);
 
 class HashingWriter;
 

@@ -32,26 +32,27 @@ void runUpdate(const QString &installFolder, const QString &stagingFolder,
                const std::optional<minisign::PublicKey> &key, const HttpOptions &options,
                const UpdateView &view)
 {
-    const ClientLines client = getClientInfor(installFolder);
+    const ClientInfo client = clientInfo(installFolder);
     QByteArray staged;
-    const UpdateLines published = getUpdateInfor(stagingFolder, &staged);
-    const int n = toInt16(published[9]);
-    const QStringList names = publishedFileNames(published, n);
-    const QByteArray clientInfor = clientInforBytes(published[1], published[3], published[7]);
+    const UpdateInfo info = UpdateInfo::from(getUpdateInfor(stagingFolder, &staged));
+    const int n = toInt16(info.fileCount);
+    const QStringList names = publishedFileNames(info, n);
 
-    const UpdateTrust trust =
-        UpdateTrust::fetch(client[5], key, [&](const QString &url, qint64 maxBytes) {
+    const VerifiedUpdate published =
+        verifiedUpdate(client.updateUrl, staged, key, [&](const QString &url, qint64 maxBytes) {
             HttpOptions limited = options;
             limited.maxBodyBytes = maxBytes;
             return fetchBytesIfPublished(url, limited, view.waiting);
         });
-    trust.check(QStringLiteral("UpdateInfor.inf"), sha256(staged));
     for (const QString &name : names)
-        trust.requireListed(name);
+        published.trust.requireListed(name);
+    const QByteArray clientInfor =
+        clientInforBytes(info.appVersion, info.updaterVersion, info.updateUrl);
 
     if (view.started)
         view.started(n);
-    installFiles(installFolder, client[5], names, trust, clientInfor, options, view);
+    installFiles(installFolder, client.updateUrl, names, published.trust, clientInfor, options,
+                 view);
 }
 
 HttpProgress repaintWhileWaiting(int intervalMs)

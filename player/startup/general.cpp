@@ -98,24 +98,22 @@ bool checkForUpdate(Session &session)
     const FolderHandle install(seams.installFolder);
     if (!install.tryLock())
         return false;
-    const ClientLines client = getClientInfor(seams.installFolder);
+    const ClientInfo client = clientInfo(seams.installFolder);
     const QString staging = stagingFolder();
     QByteArray fetched;
-    const UpdateLines published =
-        downloadUpdateInfor(client[5], staging, [&](const QString &url, qint64 maxBytes) {
-            fetched = session.form1().inetOLUpdate.openUrl(url, maxBytes);
-            return fetched;
-        });
+    downloadUpdateInfor(client.updateUrl, staging, [&](const QString &url, qint64 maxBytes) {
+        fetched = session.form1().inetOLUpdate.openUrl(url, maxBytes);
+        return fetched;
+    });
 
     // Nothing is compared, asked or started for a version file that the
     // update folder does not vouch for.
-    UpdateTrust trust;
+    std::optional<VerifiedUpdate> published;
     try {
-        trust = UpdateTrust::fetch(
-            client[5], seams.updateKey, [&](const QString &url, qint64 maxBytes) {
+        published = verifiedUpdate(
+            client.updateUrl, fetched, seams.updateKey, [&](const QString &url, qint64 maxBytes) {
                 return session.form1().inetOLUpdate.openUrlIfPublished(url, maxBytes);
             });
-        trust.check(QStringLiteral("UpdateInfor.inf"), sha256(fetched));
     } catch (const Error &error) {
         logUpdateFailure(QStringLiteral("player"),
                          QStringLiteral("update not taken: %1").arg(error.message()));
@@ -123,7 +121,7 @@ bool checkForUpdate(Session &session)
         return false;
     }
 
-    if (!newerThan(client[1], published[1])) {
+    if (!newerThan(client.appVersion, published->info.appVersion)) {
         discardStagedUpdateInfor(staging);
         return false;
     }
@@ -138,12 +136,12 @@ bool checkForUpdate(Session &session)
         return false;
     }
 
-    if (newerThan(client[3], published[3])) {
-        const QString name = published[5];
+    if (newerThan(client.updaterVersion, published->info.updaterVersion)) {
+        const QString name = published->info.updaterFile;
         if (const QString problem = updaterNameProblem(name); !problem.isEmpty())
             throw Error(problem);
-        stageProgram(urlForName(client[5], name), FolderHandle(staging), name, trust,
-                     session.form1().inetOLUpdate.options);
+        stageProgram(urlForName(client.updateUrl, name), FolderHandle(staging), name,
+                     published->trust, session.form1().inetOLUpdate.options);
         seams.startProgram(programFile(seams.installFolder, QStringLiteral("check")));
     } else {
         seams.startProgram(programFile(seams.installFolder, QStringLiteral("update")));
