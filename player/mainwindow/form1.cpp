@@ -137,8 +137,7 @@ void Form1::mousePressEvent(QMouseEvent *event)
 
 void Form1::mouseMoveEvent(QMouseEvent *event)
 {
-    const QPoint at = twipsAt(event);
-    followDrag(forms::buttonMask(event), at.x(), at.y());
+    followDrag(forms::buttonMask(event));
 }
 
 void Form1::mouseReleaseEvent(QMouseEvent *)
