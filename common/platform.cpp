@@ -1,6 +1,7 @@
 #include "platform.h"
 
 #include "forms/twips.h"
+#include "windowing.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -10,7 +11,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QScreen>
 #include <QSet>
 #include <QUrl>
 #include <cstdlib>
@@ -118,12 +118,10 @@ QMessageBox::StandardButton showMessage(QWidget *parent, const QString &text, co
     return box.standardButton(box.clickedButton());
 }
 
-QSize screenSizeTwips()
+QRect screenAreaTwips()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return {};
-    return screen->size() * forms::kTwipsPerPixel;
+    const QRect area = windowing::screenArea();
+    return {area.topLeft() * forms::kTwipsPerPixel, area.size() * forms::kTwipsPerPixel};
 }
 
 } // namespace platform
@@ -136,7 +134,7 @@ Seams Seams::system()
     seams.message = platform::showMessage;
     seams.startProgram = platform::startProgram;
     seams.openLink = platform::openLink;
-    seams.screenSizeTwips = platform::screenSizeTwips;
+    seams.screenAreaTwips = platform::screenAreaTwips;
     seams.endProcess = [] { std::_Exit(0); };
     seams.installFolder = platform::installFolder();
     seams.updateKey = minisign::builtInKey();

@@ -6,6 +6,7 @@
 #include "module.h"
 #include "p.h"
 #include "settings.h"
+#include "windowing.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -44,10 +45,12 @@ void Form1::Form_Load()
         return;
     }
 
-    resize(forms::twipsToPixels(15200), forms::twipsToPixels(10000));
-    const QSize screen = m_seams.screenSizeTwips();
-    move(forms::twipsToPixels((screen.width() - 15200) / 2),
-         forms::twipsToPixels((screen.height() - 10000) / 2));
+    // Centred on the work area; on a smaller screen the window takes the
+    // whole area and the layout pass fits the controls to it, so that the
+    // caption buttons and the tickers stay within reach.
+    const QRect placed = windowing::centredIn(m_seams.screenAreaTwips(), QSize(15200, 10000));
+    resize(forms::twipsToPixels(placed.width()), forms::twipsToPixels(placed.height()));
+    move(forms::twipsToPixels(placed.x()), forms::twipsToPixels(placed.y()));
     // A hidden window gets its resize notification only when shown; the
     // controls must be in place before it is first seen.
     if (!isVisible())

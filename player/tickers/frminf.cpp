@@ -46,8 +46,8 @@ void FrmInf::moveTwips(int left, int top)
 void FrmInf::Form_Load()
 {
     WebBrowser1->navigate(portalRoot() + QStringLiteral("adv/pop_ads.html"));
-    const QSize screen = m_seams.screenSizeTwips();
-    moveTwips(screen.width() - widthTwips(), screen.height());
+    const QRect screen = m_seams.screenAreaTwips();
+    moveTwips(screen.x() + screen.width() - widthTwips(), screen.y() + screen.height());
     Timer1->setInterval(20);
 }
 
@@ -56,8 +56,9 @@ void FrmInf::Timer1_Timer()
     // Only moves: a window hidden meanwhile stays hidden.
     if (heightTwips() + 500 <= intSlideOffset)
         Timer1->setInterval(0);
-    const QSize screen = m_seams.screenSizeTwips();
-    moveTwips(screen.width() - widthTwips() - 100, screen.height() - intSlideOffset);
+    const QRect screen = m_seams.screenAreaTwips();
+    moveTwips(screen.x() + screen.width() - widthTwips() - 100,
+              screen.y() + screen.height() - intSlideOffset);
     intSlideOffset += 100;
 }
 

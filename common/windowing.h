@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+// How the programs' windows meet the desktop: which screen they open on.
+namespace windowing
+{
+
+// Where a window of size lies centred in area. A window larger than the area
+// in either direction is cut to the area's size in that direction, so that it
+// never begins off the area.
+QRect centredIn(const QRect &area, const QSize &size);
+
+// The screen a program opens its windows on, as far as the window system
+// tells: its work area (without panels), with its offset on the desktop.
+// That is the primary screen's, or, where no screen is marked primary, the
+// screen under the pointer's.
+QRect screenArea();
+
+} // namespace windowing
