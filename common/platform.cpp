@@ -107,13 +107,37 @@ void openLink(const QString &url)
     QDesktopServices::openUrl(QUrl(url));
 }
 
+namespace
+{
+
+// Qt centres a box without a parent on the screen under the pointer; it goes
+// where the program's windows open instead. The box has its size once its
+// show event has run, and is mapped only after it.
+class MessageBox : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        QMessageBox::showEvent(event);
+        if (!parentWidget())
+            move(windowing::centredIn(windowing::screenArea(), size()).topLeft());
+    }
+};
+
+} // namespace
+
 QMessageBox::StandardButton showMessage(QWidget *parent, const QString &text, const QString &title,
                                         QMessageBox::Icon icon,
                                         QMessageBox::StandardButtons buttons)
 {
     // A box without a title of its own carries the program's name.
-    QMessageBox box(icon, title.isEmpty() ? QGuiApplication::applicationDisplayName() : title, text,
-                    buttons, parent);
+    MessageBox box(icon, title.isEmpty() ? QGuiApplication::applicationDisplayName() : title, text,
+                   buttons, parent);
+    if (parent)
+        windowing::own(&box, parent->window());
     box.exec();
     return box.standardButton(box.clickedButton());
 }

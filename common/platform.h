@@ -22,7 +22,9 @@ bool connectionAvailable();
 void startProgram(const QString &path);
 // Opens a link with the desktop's associated program; does not wait.
 void openLink(const QString &url);
-// A modal message box; returns the button chosen.
+// A modal message box; returns the button chosen. A box with a parent
+// belongs to the parent's window, one without is centred on the screen that
+// windows open on.
 QMessageBox::StandardButton showMessage(QWidget *parent, const QString &text,
                                         const QString &title, QMessageBox::Icon icon,
                                         QMessageBox::StandardButtons buttons);

@@ -3,6 +3,10 @@
 #include <QApplication>
 #include <QCursor>
 #include <QScreen>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+#include <cstring>
 
 #ifdef VELTARO_HAVE_XCB
 #include <xcb/randr.h>
@@ -31,6 +35,15 @@ xcb_connection_t *x11()
     return native ? native->connection() : nullptr;
 }
 
+xcb_atom_t atom(xcb_connection_t *connection, const char *name)
+{
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, false, uint16_t(strlen(name)), name), nullptr);
+    const xcb_atom_t found = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    free(reply);
+    return found;
+}
+
 xcb_window_t rootWindow(xcb_connection_t *connection)
 {
     return xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
@@ -52,6 +65,48 @@ bool x11NamesPrimary(xcb_connection_t *connection)
     return primary;
 }
 
+// Adds states to a window the window manager has not seen yet; Qt merges its
+// own into them when it maps the window.
+void addNetWmStates(QWindow *window, std::initializer_list<const char *> names)
+{
+    xcb_connection_t *connection = x11();
+    if (!connection)
+        return;
+    const xcb_window_t id = xcb_window_t(window->winId());
+    const xcb_atom_t property = atom(connection, "_NET_WM_STATE");
+    QList<xcb_atom_t> states;
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(
+        connection, xcb_get_property(connection, false, id, property, XCB_ATOM_ATOM, 0, 64),
+        nullptr);
+    if (reply && reply->format == 32) {
+        const auto *values = static_cast<const xcb_atom_t *>(xcb_get_property_value(reply));
+        states = QList<xcb_atom_t>(values, values + xcb_get_property_value_length(reply) / 4);
+    }
+    free(reply);
+    for (const char *name : names) {
+        const xcb_atom_t state = atom(connection, name);
+        if (!states.contains(state))
+            states << state;
+    }
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, property, XCB_ATOM_ATOM, 32,
+                        uint32_t(states.size()), states.constData());
+    xcb_flush(connection);
+}
+
+// Says again whose window it is. A window manager learns the owner only when
+// it manages the owner already; the promotion window appears before its
+// owner does.
+void setTransientFor(QWindow *window, QWindow *owner)
+{
+    xcb_connection_t *connection = x11();
+    if (!connection)
+        return;
+    const xcb_window_t id = xcb_window_t(owner->winId());
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()),
+                        XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 32, 1, &id);
+}
+
+
 #else
 
 bool x11NamesPrimary(void *)
@@ -64,7 +119,42 @@ void *x11()
     return nullptr;
 }
 
+void addNetWmStates(QWindow *, std::initializer_list<const char *>) {}
+
+void setTransientFor(QWindow *, QWindow *) {}
+
 #endif
+
+// Once the owner is on the screen, the owned window is told again whose it is
+// and put back above it, where it belongs.
+class Ownership : public QObject
+{
+public:
+    Ownership(QWidget *window, QWidget *owner) : QObject(window), m_window(window)
+    {
+        owner->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *owner, QEvent *event) override
+    {
+        // The owner's show event comes before its map request; what is sent
+        // from the event loop afterwards reaches the window manager after it.
+        if (event->type() == QEvent::Show) {
+            QTimer::singleShot(0, m_window,
+                               [window = m_window, owner = static_cast<QWidget *>(owner)] {
+                                   if (!window->isVisible() || !owner->windowHandle())
+                                       return;
+                                   setTransientFor(window->windowHandle(), owner->windowHandle());
+                                   window->raise();
+                               });
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+};
 
 } // namespace
 
@@ -76,6 +166,18 @@ QRect screenArea()
             screen = underPointer;
     }
     return screen ? screen->availableGeometry() : QRect();
+}
+
+void own(QWidget *window, QWidget *owner)
+{
+    // The owner's native window must exist for the window manager to learn
+    // whose the window is.
+    owner->winId();
+    window->winId();
+    window->windowHandle()->setTransientParent(owner->windowHandle());
+    addNetWmStates(window->windowHandle(),
+                   {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"});
+    new Ownership(window, owner);
 }
 
 } // namespace windowing

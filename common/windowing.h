@@ -3,7 +3,10 @@
 #include <QRect>
 #include <QString>
 
-// How the programs' windows meet the desktop: which screen they open on.
+class QWidget;
+
+// How the programs' windows meet the desktop: which screen they open on and
+// which window owns which.
 namespace windowing
 {
 
@@ -17,5 +20,10 @@ QRect centredIn(const QRect &area, const QSize &size);
 // That is the primary screen's, or, where no screen is marked primary, the
 // screen under the pointer's.
 QRect screenArea();
+
+// Makes window belong to owner, before window is first shown: the window
+// manager keeps it above its owner and minimises it with it, and the taskbar
+// and the pager list only the owner.
+void own(QWidget *window, QWidget *owner);
 
 } // namespace windowing

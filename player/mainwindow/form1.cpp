@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
-#include <QTimer>
 
 Form1::Form1(Seams &seams) : QWidget(nullptr, Qt::FramelessWindowHint), m_seams(seams)
 {
@@ -96,29 +95,6 @@ void Form1::closeEvent(QCloseEvent *event)
     // A close request from the window manager, Alt+F4 or the taskbar.
     event->accept();
     Form_Unload();
-}
-
-void Form1::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    liftPromotion();
-}
-
-void Form1::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange
-        || (event->type() == QEvent::ActivationChange && isActiveWindow()))
-        liftPromotion();
-}
-
-// The promotion window belongs above its owner. It is shown during the load,
-// before the owner, and window managers raise the owner over it when the
-// owner appears, is clicked or is maximised; lift it back each time.
-void Form1::liftPromotion()
-{
-    if (m_frmInf && m_frmInf->isVisible())
-        QTimer::singleShot(0, m_frmInf, [promotion = m_frmInf] { promotion->raise(); });
 }
 
 namespace

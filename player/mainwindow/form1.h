@@ -154,8 +154,6 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void changeEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -172,7 +170,6 @@ private:
     void connectPopups();
     void connectTickers();
     void navigateTab(const QString &path);
-    void liftPromotion();
     p &menuHolder();
 
     bool acquireSingleInstance();

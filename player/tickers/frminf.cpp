@@ -2,6 +2,7 @@
 
 #include "settings.h"
 #include "skinpicture.h"
+#include "windowing.h"
 
 FrmInf::FrmInf(QWidget *owner, Seams &seams)
     : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint), m_seams(seams)
@@ -33,6 +34,7 @@ FrmInf::FrmInf(QWidget *owner, Seams &seams)
     connect(Timer1, &forms::Timer::timer, this, &FrmInf::Timer1_Timer);
     connect(img, &forms::PictureBox::clicked, this, &FrmInf::img_Click);
 
+    windowing::own(this, owner);
     Form_Load();
 }
 

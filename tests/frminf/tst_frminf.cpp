@@ -96,8 +96,9 @@ void TestFrmInf::makeUp()
     QVERIFY(window->isWindow());
     QCOMPARE(window->parentWidget(), m_owner.get());
     QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
-    // A tool window of its owner: kept above it, no taskbar button.
-    QCOMPARE(window->windowType(), Qt::Tool);
+    // Owned: the window system keeps it above its owner.
+    QVERIFY(window->windowHandle());
+    QCOMPARE(window->windowHandle()->transientParent(), m_owner->windowHandle());
     QVERIFY(!window->isModal());
     QCOMPARE(window->size(), QSize(300, 250));
 
