@@ -6,6 +6,7 @@
 #include "platform.h"
 #include "prepare.h"
 #include "programfile.h"
+#include "translations.h"
 #include "versioninfo.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@ int main(int argc, char *argv[])
     displayplatform::prepare();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltaro"));
+    translations::useChinese({QStringLiteral("qtbase")});
     const Seams seams = Seams::system();
     bool replaced = false;
     try {

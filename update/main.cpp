@@ -2,6 +2,7 @@
 #include "displayplatform.h"
 #include "frmupdate.h"
 #include "installjournal.h"
+#include "translations.h"
 #include "versioninfo.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@ int main(int argc, char *argv[])
         return *status;
     displayplatform::prepare();
     QApplication app(argc, argv);
+    translations::useChinese({QStringLiteral("qtbase")});
     const Seams seams = Seams::system();
     finishInterruptedInstallAtStart(seams.installFolder, stagingFolder());
     frmUpdate form(seams);

@@ -27,6 +27,8 @@ FrmInf::FrmInf(QWidget *owner, Seams &seams)
     // The advert asks to be clicked: what it opens in a new window is shown
     // by the user's desktop browser.
     WebBrowser1->setNewWindowOpensLink([this](const QString &url) { m_seams.openLink(url); });
+    // Nor is it a page to save or study: no menu at all.
+    WebBrowser1->setContextMenuHandler([](const QPoint &) { return false; });
 
     forms::applyStacking({img, Picture1});
 
