@@ -16,6 +16,16 @@
 namespace windowing
 {
 
+QString menuEntryName()
+{
+    return QStringLiteral("Veltaro 影视客户端");
+}
+
+QString windowClass()
+{
+    return QStringLiteral("Veltaro");
+}
+
 QRect centredIn(const QRect &area, const QSize &size)
 {
     const QSize fitted = size.boundedTo(area.size());
@@ -106,6 +116,16 @@ void setTransientFor(QWindow *window, QWindow *owner)
                         XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 32, 1, &id);
 }
 
+void setIconName(QWindow *window, const QString &name)
+{
+    xcb_connection_t *connection = x11();
+    if (!connection)
+        return;
+    const QByteArray utf8 = name.toUtf8();
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()),
+                        atom(connection, "_NET_WM_ICON_NAME"), atom(connection, "UTF8_STRING"), 8,
+                        uint32_t(utf8.size()), utf8.constData());
+}
 
 #else
 
@@ -123,7 +143,29 @@ void addNetWmStates(QWindow *, std::initializer_list<const char *>) {}
 
 void setTransientFor(QWindow *, QWindow *) {}
 
+void setIconName(QWindow *, const QString &) {}
+
 #endif
+
+// Names each window as it is about to appear.
+class WindowNamer : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            auto *widget = static_cast<QWidget *>(watched);
+            const Qt::WindowType type = widget->windowType();
+            if (widget->isWindow() && type != Qt::Popup && type != Qt::ToolTip &&
+                widget->windowHandle())
+                setIconName(widget->windowHandle(), menuEntryName());
+        }
+        return false;
+    }
+};
 
 // Once the owner is on the screen, the owned window is told again whose it is
 // and put back above it, where it belongs.
@@ -178,6 +220,11 @@ void own(QWidget *window, QWidget *owner)
     addNetWmStates(window->windowHandle(),
                    {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"});
     new Ownership(window, owner);
+}
+
+void nameWindows()
+{
+    qApp->installEventFilter(new WindowNamer(qApp));
 }
 
 } // namespace windowing

@@ -5,10 +5,16 @@
 
 class QWidget;
 
-// How the programs' windows meet the desktop: which screen they open on and
-// which window owns which.
+// How the programs' windows meet the desktop: which screen they open on,
+// which window owns which, and the name the desktop shows for them.
 namespace windowing
 {
+
+// The name of the program's menu entry (Name[zh_CN] of veltaro.desktop). Every
+// window carries it as its icon name, and the menu entry's StartupWMClass is
+// the application name every program sets.
+QString menuEntryName();
+QString windowClass();
 
 // Where a window of size lies centred in area. A window larger than the area
 // in either direction is cut to the area's size in that direction, so that it
@@ -25,5 +31,9 @@ QRect screenArea();
 // manager keeps it above its owner and minimises it with it, and the taskbar
 // and the pager list only the owner.
 void own(QWidget *window, QWidget *owner);
+
+// From now on, every window of the program carries the menu entry's name as
+// its icon name when it is shown. Call once the application object exists.
+void nameWindows();
 
 } // namespace windowing

@@ -7,6 +7,7 @@
 #include "startup/rendering.h"
 #include "translations.h"
 #include "versioninfo.h"
+#include "windowing.h"
 
 #include <QApplication>
 
@@ -23,8 +24,9 @@ int main(int argc, char *argv[])
     if (!Rendering::prepare())
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Veltaro"));
+    QApplication::setApplicationName(windowing::windowClass());
     translations::useChinese({QStringLiteral("qtbase"), QStringLiteral("qtwebengine")});
+    windowing::nameWindows();
     // The portal's views are one site, so one renderer process serves them
     // all; pages of other sites still get processes of their own. The engine
     // runs its GPU and network work inside this process, so the zygote kept

@@ -1,5 +1,5 @@
-// The window system plugin chosen for each kind of session, and where
-// windows open.
+// The window system plugin chosen for each kind of session, where windows
+// open, and the names the desktop knows the windows by.
 #include "displayplatform.h"
 #include "environment.h"
 #include "windowing.h"
@@ -16,6 +16,7 @@ private slots:
     void installedPluginsByName();
     void centredIn_data();
     void centredIn();
+    void namesMatchTheMenuEntry();
 };
 
 void TestDisplayPlatform::choose_data()
@@ -93,6 +94,16 @@ void TestDisplayPlatform::centredIn()
     QFETCH(QRect, placed);
     QCOMPARE(windowing::centredIn(area, size), placed);
     QVERIFY(area.contains(placed));
+}
+
+// The desktop matches windows to the menu entry by these names.
+void TestDisplayPlatform::namesMatchTheMenuEntry()
+{
+    QFile entry(QStringLiteral(VELTARO_SOURCE_DIR "/cmake/veltaro.desktop.in"));
+    QVERIFY(entry.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(entry.readAll()).split(QLatin1Char('\n'));
+    QVERIFY(lines.contains(QStringLiteral("Name[zh_CN]=") + windowing::menuEntryName()));
+    QVERIFY(lines.contains(QStringLiteral("StartupWMClass=") + windowing::windowClass()));
 }
 
 QTEST_GUILESS_MAIN(TestDisplayPlatform)
