@@ -1,9 +1,10 @@
 # Sourced by the end-to-end scripts: a private Xvfb display with openbox,
-# a temporary work folder, and clean-up of every process started.
+# a temporary work folder, and clean-up of every process started. The screen
+# is 1024x768 unless the script sets screen (WxHxDEPTH) first.
 . "$(dirname "${BASH_SOURCE[0]}")/session.sh"
 # Xvfb takes a free display number itself and writes it once it listens,
 # so scripts started together never share a display.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$work/display" > "$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${screen:-1024x768x24}" -nolisten tcp 3> "$work/display" > "$work/xvfb.log" 2>&1 &
 pids+=($!)
 wait_for 20 grep -q '^[0-9]' "$work/display" || { echo "Xvfb did not start: $(cat "$work/xvfb.log")"; exit 1; }
 export DISPLAY=:$(head -n 1 "$work/display")
