@@ -165,18 +165,11 @@ monitors)
     # It comes to rest 100 twips from the right edge and 550 from the bottom.
     check "the promotion window in the primary monitor's corner" \
         within "$(geometry "$promotion")" "$((1920 + 1366 - 300 - 10)) $((768 - 250 - 40)) 3286 768"
-    # Maximised and restored on the other monitor, it comes back there. The
-    # maximise button lights up 77 to 98 pixels into the caption strip.
+    # Maximised and restored on the other monitor, it comes back there.
     xdotool windowmove "$main" 300 100
     sleep 0.5
     for state in "0 0 1920 1080" "300 100 $w $h"; do
-        read -r x y w h <<< "$(geometry "$main")"
-        xdotool mousemove $((x + w - 131 + 80)) $((y + 16))
-        sleep 0.3
-        xdotool mousemove $((x + w - 131 + 87)) $((y + 16))
-        sleep 0.3
-        xdotool click 1
-        sleep 1
+        click_maximise "$main"
         check "maximise button: $state" same "$(geometry "$main")" "$state"
     done
     stop_player

@@ -14,3 +14,16 @@ openbox > "$work/openbox.log" 2>&1 &
 pids+=($!)
 export XDG_RUNTIME_DIR=$work/runtime XDG_CACHE_HOME=$work/cache
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CACHE_HOME" && chmod 700 "$XDG_RUNTIME_DIR"
+
+# click_maximise ID: clicks the main window's maximise button, which lights
+# up while the pointer is over its zone, 77 to 98 pixels into the 131-pixel
+# caption strip in the top right corner.
+click_maximise() {
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    xdotool mousemove $((X + WIDTH - 131 + 80)) $((Y + 16))
+    sleep 0.3
+    xdotool mousemove $((X + WIDTH - 131 + 87)) $((Y + 16))
+    sleep 0.3
+    xdotool click 1
+    sleep 1
+}
