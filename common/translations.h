@@ -3,8 +3,7 @@
 #include <QStringList>
 
 // The product speaks Chinese everywhere, Qt's own texts included (dialog
-// buttons, the menus of input fields and web views), whatever the system's
-// locale says.
+// buttons, the menus of input fields), whatever the system's locale says.
 namespace translations
 {
 

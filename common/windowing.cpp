@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <cstdlib>
 #include <cstring>
 
 #ifdef VELTARO_HAVE_XCB
