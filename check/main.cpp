@@ -6,8 +6,10 @@
 #include "platform.h"
 #include "prepare.h"
 #include "programfile.h"
+#include "translations.h"
 #include "updatelog.h"
 #include "versioninfo.h"
+#include "windowing.h"
 
 #include <QApplication>
 
@@ -20,7 +22,9 @@ int main(int argc, char *argv[])
         return *status;
     displayplatform::prepare();
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Veltaro"));
+    QApplication::setApplicationName(windowing::windowClass());
+    translations::useChinese({QStringLiteral("qtbase")});
+    windowing::nameWindows();
     const Seams seams = Seams::system();
     bool replaced = false;
     try {

@@ -59,7 +59,8 @@ Veltaro 影视客户端：电影、电视直播、视频点播与应用。
 The package manager keeps this install up to date; the client skips its own
 update check here, since its folder belongs to the system.")
 # The libraries (Qt 6 WebEngine and its helper process, libcurl) follow from
-# the programs themselves; the Chinese font is needed but linked by nothing.
+# the programs themselves; the Chinese font and Qt's Chinese translations are
+# needed but linked by nothing.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-zenhei")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-zenhei, qt6-translations-l10n")
 include(CPack)

@@ -1,6 +1,7 @@
 #include "platform.h"
 
 #include "forms/twips.h"
+#include "windowing.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -10,7 +11,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QScreen>
 #include <QSet>
 #include <QUrl>
 #include <cstdlib>
@@ -107,23 +107,45 @@ void openLink(const QString &url)
     QDesktopServices::openUrl(QUrl(url));
 }
 
+namespace
+{
+
+// Qt centres a box without a parent on the screen under the pointer; it goes
+// where the program's windows open instead. The box has its size once its
+// show event has run, and is mapped only after it.
+class MessageBox : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        QMessageBox::showEvent(event);
+        if (!parentWidget())
+            move(windowing::centredIn(windowing::screenArea(), size()).topLeft());
+    }
+};
+
+} // namespace
+
 QMessageBox::StandardButton showMessage(QWidget *parent, const QString &text, const QString &title,
                                         QMessageBox::Icon icon,
                                         QMessageBox::StandardButtons buttons)
 {
     // A box without a title of its own carries the program's name.
-    QMessageBox box(icon, title.isEmpty() ? QGuiApplication::applicationDisplayName() : title, text,
-                    buttons, parent);
+    MessageBox box(icon, title.isEmpty() ? QGuiApplication::applicationDisplayName() : title, text,
+                   buttons, parent);
+    if (parent)
+        windowing::own(&box, parent->window());
     box.exec();
     return box.standardButton(box.clickedButton());
 }
 
-QSize screenSizeTwips()
+QRect screenAreaTwips()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return {};
-    return screen->size() * forms::kTwipsPerPixel;
+    const QRect area = windowing::screenArea();
+    return {area.topLeft() * forms::kTwipsPerPixel, area.size() * forms::kTwipsPerPixel};
 }
 
 } // namespace platform
@@ -136,7 +158,7 @@ Seams Seams::system()
     seams.message = platform::showMessage;
     seams.startProgram = platform::startProgram;
     seams.openLink = platform::openLink;
-    seams.screenSizeTwips = platform::screenSizeTwips;
+    seams.screenAreaTwips = platform::screenAreaTwips;
     seams.endProcess = [] { std::_Exit(0); };
     seams.installFolder = platform::installFolder();
     seams.updateKey = minisign::builtInKey();

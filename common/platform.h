@@ -3,7 +3,7 @@
 #include "minisign.h"
 
 #include <QMessageBox>
-#include <QSize>
+#include <QRect>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -22,12 +22,14 @@ bool connectionAvailable();
 void startProgram(const QString &path);
 // Opens a link with the desktop's associated program; does not wait.
 void openLink(const QString &url);
-// A modal message box; returns the button chosen.
+// A modal message box; returns the button chosen. A box with a parent
+// belongs to the parent's window, one without is centred on the screen that
+// windows open on.
 QMessageBox::StandardButton showMessage(QWidget *parent, const QString &text,
                                         const QString &title, QMessageBox::Icon icon,
                                         QMessageBox::StandardButtons buttons);
-// The primary screen's size in twips.
-QSize screenSizeTwips();
+// The work area of the screen that windows open on, with its offset, in twips.
+QRect screenAreaTwips();
 } // namespace platform
 
 // One seam per kind of outside effect. Windows and start-up code take a
@@ -41,7 +43,7 @@ struct Seams {
         message;
     std::function<void(const QString &path)> startProgram;
     std::function<void(const QString &url)> openLink;
-    std::function<QSize()> screenSizeTwips;
+    std::function<QRect()> screenAreaTwips;
     // Ends the process at once, without any window's unload handling.
     std::function<void()> endProcess;
     QString installFolder;

@@ -5,7 +5,9 @@
 #include "mainwindow/form1.h"
 #include "startup/general.h"
 #include "startup/rendering.h"
+#include "translations.h"
 #include "versioninfo.h"
+#include "windowing.h"
 
 #include <QApplication>
 
@@ -22,15 +24,19 @@ int main(int argc, char *argv[])
     if (!Rendering::prepare())
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Veltaro"));
+    QApplication::setApplicationName(windowing::windowClass());
+    translations::useChinese({QStringLiteral("qtbase"), QStringLiteral("qtwebengine")});
+    windowing::nameWindows();
     // The portal's views are one site, so one renderer process serves them
     // all; pages of other sites still get processes of their own. The engine
     // runs its GPU and network work inside this process, so the zygote kept
     // for unsandboxed helper processes would only cost a process at every
     // start (about 8 MB of its own); should a helper ever need one, it is
     // started directly instead. Renderers keep their sandbox and zygote.
+    // The engine's own pages speak Chinese, as the rest of the program does.
     Rendering::apply(Rendering::choose(Rendering::probe()),
-                     "--process-per-site --no-unsandboxed-zygote");
+                     QByteArray("--process-per-site --no-unsandboxed-zygote ") +
+                         translations::webEngineLanguage);
     // The process ends through Form1's unload, not when a window closes.
     QApplication::setQuitOnLastWindowClosed(false);
 

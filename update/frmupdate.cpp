@@ -101,9 +101,9 @@ frmUpdate::frmUpdate(const Seams &seams, QWidget *parent)
     connect(Label1, &forms::Label::clicked, this, &frmUpdate::Label1_Click);
 
     setFixedSize(forms::twipsToPixels(kFormWidth), forms::twipsToPixels(kFormHeight));
-    const QSize screen = m_seams.screenSizeTwips();
-    move(forms::twipsToPixels((screen.width() - kFormWidth) / 2.0),
-         forms::twipsToPixels((screen.height() - kFormHeight) / 2.0));
+    const QRect screen = m_seams.screenAreaTwips();
+    move(forms::twipsToPixels(screen.x() + (screen.width() - kFormWidth) / 2.0),
+         forms::twipsToPixels(screen.y() + (screen.height() - kFormHeight) / 2.0));
 }
 
 void frmUpdate::Label1_Click()

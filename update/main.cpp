@@ -2,7 +2,9 @@
 #include "displayplatform.h"
 #include "frmupdate.h"
 #include "installjournal.h"
+#include "translations.h"
 #include "versioninfo.h"
+#include "windowing.h"
 
 #include <QApplication>
 
@@ -15,6 +17,9 @@ int main(int argc, char *argv[])
         return *status;
     displayplatform::prepare();
     QApplication app(argc, argv);
+    QApplication::setApplicationName(windowing::windowClass());
+    translations::useChinese({QStringLiteral("qtbase")});
+    windowing::nameWindows();
     const Seams seams = Seams::system();
     finishInterruptedInstallAtStart(seams.installFolder, stagingFolder());
     frmUpdate form(seams);

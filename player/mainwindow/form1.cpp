@@ -6,12 +6,12 @@
 #include "module.h"
 #include "p.h"
 #include "settings.h"
+#include "windowing.h"
 
 #include <QCloseEvent>
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
-#include <QTimer>
 
 Form1::Form1(Seams &seams) : QWidget(nullptr, Qt::FramelessWindowHint), m_seams(seams)
 {
@@ -44,10 +44,12 @@ void Form1::Form_Load()
         return;
     }
 
-    resize(forms::twipsToPixels(15200), forms::twipsToPixels(10000));
-    const QSize screen = m_seams.screenSizeTwips();
-    move(forms::twipsToPixels((screen.width() - 15200) / 2),
-         forms::twipsToPixels((screen.height() - 10000) / 2));
+    // Centred on the work area; on a smaller screen the window takes the
+    // whole area and the layout pass fits the controls to it, so that the
+    // caption buttons and the tickers stay within reach.
+    const QRect placed = windowing::centredIn(m_seams.screenAreaTwips(), QSize(15200, 10000));
+    resize(forms::twipsToPixels(placed.width()), forms::twipsToPixels(placed.height()));
+    move(forms::twipsToPixels(placed.x()), forms::twipsToPixels(placed.y()));
     // A hidden window gets its resize notification only when shown; the
     // controls must be in place before it is first seen.
     if (!isVisible())
@@ -95,29 +97,6 @@ void Form1::closeEvent(QCloseEvent *event)
     Form_Unload();
 }
 
-void Form1::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    liftPromotion();
-}
-
-void Form1::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange
-        || (event->type() == QEvent::ActivationChange && isActiveWindow()))
-        liftPromotion();
-}
-
-// The promotion window belongs above its owner. It is shown during the load,
-// before the owner, and window managers raise the owner over it when the
-// owner appears, is clicked or is maximised; lift it back each time.
-void Form1::liftPromotion()
-{
-    if (m_frmInf && m_frmInf->isVisible())
-        QTimer::singleShot(0, m_frmInf, [promotion = m_frmInf] { promotion->raise(); });
-}
-
 namespace
 {
 
@@ -137,8 +116,7 @@ void Form1::mousePressEvent(QMouseEvent *event)
 
 void Form1::mouseMoveEvent(QMouseEvent *event)
 {
-    const QPoint at = twipsAt(event);
-    followDrag(forms::buttonMask(event), at.x(), at.y());
+    followDrag(forms::buttonMask(event));
 }
 
 void Form1::mouseReleaseEvent(QMouseEvent *)

@@ -154,8 +154,6 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void changeEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -165,14 +163,13 @@ private:
     void createControls();
     void connectChrome();
     // Window moves: a left press on a drag handle, then motion with the button down.
-    void pressDrag(int button, int x, int y);
-    void followDrag(int button, int x, int y);
+    void pressDrag(int button, const QWidget *control, int x, int y);
+    void followDrag(int button);
     void endDrag();
     void connectTabs();
     void connectPopups();
     void connectTickers();
     void navigateTab(const QString &path);
-    void liftPromotion();
     p &menuHolder();
 
     bool acquireSingleInstance();
@@ -182,7 +179,7 @@ private:
     std::unique_ptr<QLockFile> m_instanceLock;
     QPointer<FrmInf> m_frmInf;
     p *m_p = nullptr; // a child of the window, made at the first page menu
-    // Where, in twips on the pressed handle, a left press waits for the pointer
-    // to move far enough to be a drag.
-    std::optional<QPoint> m_dragFrom;
+    // The point of the window, in pixels, that a left press on a drag handle
+    // grabbed; it stays under the pointer while the window is dragged.
+    std::optional<QPoint> m_dragGrab;
 };

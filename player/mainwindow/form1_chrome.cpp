@@ -4,7 +4,8 @@
 #include "layout.h"
 #include "module.h"
 
-#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QWindow>
 
 namespace
@@ -32,66 +33,76 @@ void Form1::connectChrome()
     connect(Image9, &forms::Image::clicked, this, &Form1::Image9_Click);
     connect(Image11, &forms::Image::clicked, this, &Form1::Image11_Click);
     for (forms::Image *handle : {ImgControl, Image14, ImLogo, Image4}) {
-        connect(handle, &forms::Image::mouseMove, this, &Form1::followDrag);
+        connect(handle, &forms::Image::mouseMove, this,
+                [this](int button, int, int) { followDrag(button); });
         connect(handle, &forms::Image::mouseUp, this, &Form1::endDrag);
     }
 }
 
-// A left press alone readies a move; the window system's own move loop starts
-// only once the pointer has moved with the button still down. Started on the
-// press itself, a release that comes before the window manager grabs the
-// pointer (a quick click, a tap on a touchpad) would leave the window
-// following the pointer.
-void Form1::pressDrag(int button, int x, int y)
+// A left press alone readies a move and moves nothing; the window moves
+// with the pointer once the pointer moves with the button still down.
+// x and y are the pressed point on the control, in twips.
+void Form1::pressDrag(int button, const QWidget *control, int x, int y)
 {
     if (button == 1)
-        m_dragFrom = QPoint(x, y);
+        m_dragGrab = control->mapTo(this, QPoint(forms::twipsToPixels(x), forms::twipsToPixels(y)));
     else
-        m_dragFrom.reset();
+        m_dragGrab.reset();
 }
 
-// The pressed handle gets every move until the release, so the press and the
-// moves are measured on the same control.
-void Form1::followDrag(int button, int x, int y)
+// The window follows the pointer itself, so the grabbed point stays under
+// the pointer from the first pixel of motion. Only where the compositor
+// alone may move windows (Wayland), and for a window the window manager
+// holds in place (maximised), its own move loop takes over; it starts from
+// wherever the pointer is then, so a move never starts on a press alone: a
+// release that comes before the window manager grabs the pointer (a quick
+// click, a tap on a touchpad) would leave the window following the pointer.
+// The pressed handle gets every move until the release.
+void Form1::followDrag(int button)
 {
-    if (!m_dragFrom || button != 1)
+    if (!m_dragGrab || button != 1)
         return;
-    const QPoint moved = (QPoint(x, y) - *m_dragFrom) / forms::kTwipsPerPixel;
-    if (moved.manhattanLength() < QApplication::startDragDistance())
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")) || !isNormal(*this)) {
+        m_dragGrab.reset();
+        if (QWindow *handle = windowHandle())
+            handle->startSystemMove();
         return;
-    m_dragFrom.reset();
-    if (QWindow *handle = windowHandle())
-        handle->startSystemMove();
+    }
+    // Where the pointer is now, not where the event saw it: the window may
+    // have moved since, and the grabbed point goes where the pointer is.
+    const QPoint target = QCursor::pos() - *m_dragGrab;
+    if (target != pos())
+        move(target);
 }
 
 void Form1::endDrag()
 {
-    m_dragFrom.reset();
+    m_dragGrab.reset();
 }
 
 void Form1::Form_MouseDown(int button, int x, int y)
 {
-    pressDrag(button, x, y);
+    pressDrag(button, this, x, y);
 }
 
 void Form1::ImgControl_MouseDown(int button, int x, int y)
 {
-    pressDrag(button, x, y);
+    pressDrag(button, ImgControl, x, y);
 }
 
 void Form1::Image14_MouseDown(int button, int x, int y)
 {
-    pressDrag(button, x, y);
+    pressDrag(button, Image14, x, y);
 }
 
 void Form1::ImLogo_MouseDown(int button, int x, int y)
 {
-    pressDrag(button, x, y);
+    pressDrag(button, ImLogo, x, y);
 }
 
 void Form1::Image4_MouseDown(int button, int x, int y)
 {
-    pressDrag(button, x, y);
+    pressDrag(button, Image4, x, y);
 }
 
 // A lit button shows only while the pointer is over its zone of the strip.

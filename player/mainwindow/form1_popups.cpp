@@ -17,6 +17,8 @@ void Form1::connectPopups()
             &Form1::WebBrowser1_DocumentComplete);
     WebBrowser1->setContextMenuHandler(
         [this](const QPoint &globalPos) { return M_Dom_oncontextmenu(globalPos); });
+    // The banner is an advert, not a page to save or study: no menu at all.
+    WebBrowser2->setContextMenuHandler([](const QPoint &) { return false; });
 }
 
 // The pop-up goes into a window nobody sees, which lives until its content

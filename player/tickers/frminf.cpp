@@ -2,6 +2,7 @@
 
 #include "settings.h"
 #include "skinpicture.h"
+#include "windowing.h"
 
 FrmInf::FrmInf(QWidget *owner, Seams &seams)
     : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint), m_seams(seams)
@@ -26,6 +27,8 @@ FrmInf::FrmInf(QWidget *owner, Seams &seams)
     // The advert asks to be clicked: what it opens in a new window is shown
     // by the user's desktop browser.
     WebBrowser1->setNewWindowOpensLink([this](const QString &url) { m_seams.openLink(url); });
+    // Nor is it a page to save or study: no menu at all.
+    WebBrowser1->setContextMenuHandler([](const QPoint &) { return false; });
 
     forms::applyStacking({img, Picture1});
 
@@ -33,6 +36,7 @@ FrmInf::FrmInf(QWidget *owner, Seams &seams)
     connect(Timer1, &forms::Timer::timer, this, &FrmInf::Timer1_Timer);
     connect(img, &forms::PictureBox::clicked, this, &FrmInf::img_Click);
 
+    windowing::own(this, owner);
     Form_Load();
 }
 
@@ -46,8 +50,8 @@ void FrmInf::moveTwips(int left, int top)
 void FrmInf::Form_Load()
 {
     WebBrowser1->navigate(portalRoot() + QStringLiteral("adv/pop_ads.html"));
-    const QSize screen = m_seams.screenSizeTwips();
-    moveTwips(screen.width() - widthTwips(), screen.height());
+    const QRect screen = m_seams.screenAreaTwips();
+    moveTwips(screen.x() + screen.width() - widthTwips(), screen.y() + screen.height());
     Timer1->setInterval(20);
 }
 
@@ -56,8 +60,9 @@ void FrmInf::Timer1_Timer()
     // Only moves: a window hidden meanwhile stays hidden.
     if (heightTwips() + 500 <= intSlideOffset)
         Timer1->setInterval(0);
-    const QSize screen = m_seams.screenSizeTwips();
-    moveTwips(screen.width() - widthTwips() - 100, screen.height() - intSlideOffset);
+    const QRect screen = m_seams.screenAreaTwips();
+    moveTwips(screen.x() + screen.width() - widthTwips() - 100,
+              screen.y() + screen.height() - intSlideOffset);
     intSlideOffset += 100;
 }
 

@@ -1,6 +1,8 @@
-// The window system plugin chosen for each kind of session.
+// The window system plugin chosen for each kind of session, where windows
+// open, and the names the desktop knows the windows by.
 #include "displayplatform.h"
 #include "environment.h"
+#include "windowing.h"
 
 #include <QtTest>
 
@@ -12,6 +14,9 @@ private slots:
     void choose_data();
     void choose();
     void installedPluginsByName();
+    void centredIn_data();
+    void centredIn();
+    void namesMatchTheMenuEntry();
 };
 
 void TestDisplayPlatform::choose_data()
@@ -58,6 +63,47 @@ void TestDisplayPlatform::installedPluginsByName()
         QVERIFY2(!name.startsWith(QLatin1String("libq")) && !name.endsWith(QLatin1String(".so")) &&
                      !name.contains(QLatin1Char('-')),
                  qPrintable(name));
+}
+
+void TestDisplayPlatform::centredIn_data()
+{
+    QTest::addColumn<QRect>("area");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QRect>("placed");
+
+    QTest::newRow("1024x768, the main window")
+        << QRect(0, 0, 1024, 768) << QSize(1013, 667) << QRect(5, 50, 1013, 667);
+    QTest::newRow("a panel at the top shifts it down")
+        << QRect(0, 30, 1024, 738) << QSize(1013, 667) << QRect(5, 65, 1013, 667);
+    QTest::newRow("primary right of another monitor")
+        << QRect(1920, 0, 1366, 768) << QSize(1013, 667) << QRect(2096, 50, 1013, 667);
+    QTest::newRow("primary left of and above the origin")
+        << QRect(-1366, -100, 1366, 768) << QSize(350, 236) << QRect(-858, 166, 350, 236);
+    QTest::newRow("800x600: the window takes the area")
+        << QRect(0, 0, 800, 600) << QSize(1013, 667) << QRect(0, 0, 800, 600);
+    QTest::newRow("too tall only: full height, centred across")
+        << QRect(100, 0, 1280, 600) << QSize(1013, 667) << QRect(233, 0, 1013, 600);
+    QTest::newRow("exactly the area")
+        << QRect(0, 0, 350, 236) << QSize(350, 236) << QRect(0, 0, 350, 236);
+}
+
+void TestDisplayPlatform::centredIn()
+{
+    QFETCH(QRect, area);
+    QFETCH(QSize, size);
+    QFETCH(QRect, placed);
+    QCOMPARE(windowing::centredIn(area, size), placed);
+    QVERIFY(area.contains(placed));
+}
+
+// The desktop matches windows to the menu entry by these names.
+void TestDisplayPlatform::namesMatchTheMenuEntry()
+{
+    QFile entry(QStringLiteral(VELTARO_SOURCE_DIR "/cmake/veltaro.desktop.in"));
+    QVERIFY(entry.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(entry.readAll()).split(QLatin1Char('\n'));
+    QVERIFY(lines.contains(QStringLiteral("Name[zh_CN]=") + windowing::menuEntryName()));
+    QVERIFY(lines.contains(QStringLiteral("StartupWMClass=") + windowing::windowClass()));
 }
 
 QTEST_GUILESS_MAIN(TestDisplayPlatform)

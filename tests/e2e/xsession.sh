@@ -1,9 +1,10 @@
 # Sourced by the end-to-end scripts: a private Xvfb display with openbox,
-# a temporary work folder, and clean-up of every process started.
+# a temporary work folder, and clean-up of every process started. The screen
+# is 1024x768 unless the script sets screen (WxHxDEPTH) first.
 . "$(dirname "${BASH_SOURCE[0]}")/session.sh"
 # Xvfb takes a free display number itself and writes it once it listens,
 # so scripts started together never share a display.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$work/display" > "$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${screen:-1024x768x24}" -nolisten tcp 3> "$work/display" > "$work/xvfb.log" 2>&1 &
 pids+=($!)
 wait_for 20 grep -q '^[0-9]' "$work/display" || { echo "Xvfb did not start: $(cat "$work/xvfb.log")"; exit 1; }
 export DISPLAY=:$(head -n 1 "$work/display")
@@ -13,3 +14,16 @@ openbox > "$work/openbox.log" 2>&1 &
 pids+=($!)
 export XDG_RUNTIME_DIR=$work/runtime XDG_CACHE_HOME=$work/cache
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CACHE_HOME" && chmod 700 "$XDG_RUNTIME_DIR"
+
+# click_maximise ID: clicks the main window's maximise button, which lights
+# up while the pointer is over its zone, 77 to 98 pixels into the 131-pixel
+# caption strip in the top right corner.
+click_maximise() {
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    xdotool mousemove $((X + WIDTH - 131 + 80)) $((Y + 16))
+    sleep 0.3
+    xdotool mousemove $((X + WIDTH - 131 + 87)) $((Y + 16))
+    sleep 0.3
+    xdotool click 1
+    sleep 1
+}

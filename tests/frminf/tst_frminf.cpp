@@ -34,7 +34,7 @@ private:
     std::unique_ptr<PortalServer> m_server;
     std::unique_ptr<QWidget> m_owner;
     Seams m_seams;
-    QSize m_screen;
+    QRect m_screen; // the work area, in twips
 };
 
 void TestFrmInf::initTestCase()
@@ -56,9 +56,9 @@ void TestFrmInf::cleanupTestCase()
 
 void TestFrmInf::init()
 {
-    m_screen = QSize(15360, 11520);
+    m_screen = QRect(0, 0, 15360, 11520);
     m_seams = Seams::system();
-    m_seams.screenSizeTwips = [this] { return m_screen; };
+    m_seams.screenAreaTwips = [this] { return m_screen; };
     m_owner = std::make_unique<QWidget>();
 }
 
@@ -79,7 +79,7 @@ int TestFrmInf::runSlide(FrmInf *window)
         const int offset = window->intSlideOffset;
         window->Timer1_Timer();
         ++ticks;
-        if (window->topTwips() != m_screen.height() - offset)
+        if (window->topTwips() != m_screen.bottom() + 1 - offset)
             return -1;
         if (window->intSlideOffset != offset + 100)
             return -1;
@@ -96,8 +96,9 @@ void TestFrmInf::makeUp()
     QVERIFY(window->isWindow());
     QCOMPARE(window->parentWidget(), m_owner.get());
     QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
-    // A tool window of its owner: kept above it, no taskbar button.
-    QCOMPARE(window->windowType(), Qt::Tool);
+    // Owned: the window system keeps it above its owner.
+    QVERIFY(window->windowHandle());
+    QCOMPARE(window->windowHandle()->transientParent(), m_owner->windowHandle());
     QVERIFY(!window->isModal());
     QCOMPARE(window->size(), QSize(300, 250));
 
@@ -124,7 +125,7 @@ void TestFrmInf::loadNavigatesToTheAdvert()
 
 void TestFrmInf::slide_data()
 {
-    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QRect>("screen");
     QTest::addColumn<int>("windowHeight");
     QTest::addColumn<int>("ticks");
     QTest::addColumn<QPoint>("start");
@@ -132,26 +133,31 @@ void TestFrmInf::slide_data()
     QTest::addColumn<QPoint>("last");
 
     QTest::newRow("1024x768, designed height")
-        << QSize(15360, 11520) << 3750 << 44 << QPoint(10860, 11520) << QPoint(10760, 11520)
+        << QRect(0, 0, 15360, 11520) << 3750 << 44 << QPoint(10860, 11520) << QPoint(10760, 11520)
         << QPoint(10760, 7220);
     // Height + 500 lands exactly on an offset: that tick is the last.
     QTest::newRow("1024x768, height 3600")
-        << QSize(15360, 11520) << 3600 << 42 << QPoint(10860, 11520) << QPoint(10760, 11520)
+        << QRect(0, 0, 15360, 11520) << 3600 << 42 << QPoint(10860, 11520) << QPoint(10760, 11520)
         << QPoint(10760, 7420);
     QTest::newRow("1024x768, height 3000")
-        << QSize(15360, 11520) << 3000 << 36 << QPoint(10860, 11520) << QPoint(10760, 11520)
+        << QRect(0, 0, 15360, 11520) << 3000 << 36 << QPoint(10860, 11520) << QPoint(10760, 11520)
         << QPoint(10760, 8020);
     QTest::newRow("1024x768, height 4500")
-        << QSize(15360, 11520) << 4500 << 51 << QPoint(10860, 11520) << QPoint(10760, 11520)
+        << QRect(0, 0, 15360, 11520) << 4500 << 51 << QPoint(10860, 11520) << QPoint(10760, 11520)
         << QPoint(10760, 6520);
     QTest::newRow("1280x1024, designed height")
-        << QSize(19200, 15360) << 3750 << 44 << QPoint(14700, 15360) << QPoint(14600, 15360)
+        << QRect(0, 0, 19200, 15360) << 3750 << 44 << QPoint(14700, 15360) << QPoint(14600, 15360)
         << QPoint(14600, 11060);
+    // The work area of a 1366x768 primary right of a 1920x1080 monitor, less
+    // a 30-pixel panel at its bottom: the corner is the area's own.
+    QTest::newRow("second monitor with a panel")
+        << QRect(28800, 0, 20490, 11070) << 3750 << 44 << QPoint(44790, 11070)
+        << QPoint(44690, 11070) << QPoint(44690, 6770);
 }
 
 void TestFrmInf::slide()
 {
-    QFETCH(QSize, screen);
+    QFETCH(QRect, screen);
     QFETCH(int, windowHeight);
     QFETCH(int, ticks);
     QFETCH(QPoint, start);

@@ -86,7 +86,7 @@ Seams TestStartup::makeSeams()
     seams.startProgram = [this](const QString &path) { m_started << path; };
     seams.openLink = [](const QString &) {};
     seams.endProcess = [this] { ++m_ended; };
-    seams.screenSizeTwips = [] { return QSize(15360, 11520); };
+    seams.screenAreaTwips = [] { return QRect(0, 0, 15360, 11520); };
     seams.installFolder = m_install->path();
     seams.updateKey = m_keys.second;
     return seams;
