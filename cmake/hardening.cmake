@@ -27,6 +27,12 @@ function(veltaro_harden target)
   # source tree.
   target_compile_options(${target} PRIVATE ${veltaro_hardening_compile}
                          "-ffile-prefix-map=${PROJECT_SOURCE_DIR}=." "-ffile-prefix-map=${CMAKE_BINARY_DIR}=.")
+  # moc's output includes a header by its path below the target's include
+  # folder rather than relative to the build folder, which would put the
+  # distance between the two into the debug information; resources in
+  # rcc's first format carry no file times, which differ between checkouts.
+  set_property(TARGET ${target} PROPERTY AUTOMOC_PATH_PREFIX ON)
+  set_property(TARGET ${target} APPEND PROPERTY AUTORCC_OPTIONS --format-version 1)
   get_target_property(type ${target} TYPE)
   if(type STREQUAL EXECUTABLE)
     if(VELTARO_HAS_BIND_NOW)

@@ -93,7 +93,7 @@ check "$work/stage" /usr /usr/lib/veltaro "" /etc/xdg/veltaro/veltaro.conf
 # The package itself, as the distribution checks it: errors and hardening
 # hints fail, the rest is shown.
 deb=$(ls "$build"/veltaro_*.deb)
-cmp "$deb" "$second"/veltaro_*.deb || fail "two builds of one tree give different packages"
+cmp "$deb" "$second"/veltaro_*.deb || fail "two builds of one commit in two folders give different packages"
 report=$(lintian -I "$deb" 2>&1 | grep -v '^running with root' || true)
 echo "${report:-lintian: no hints}"
 ! grep -qE '^E:|hardening-' <<< "$report" || fail "lintian errors or hardening hints"
