@@ -92,7 +92,8 @@ Outcome parse(QCommandLineParser &parser, const QStringList &arguments, const QS
     if (parser.isSet(showVersion)) {
         QString text = QStringLiteral("%1 (Veltaro) %2\n").arg(program, version);
         if (!VELTARO_SELF_UPDATE)
-            text += QStringLiteral("This installation is kept up to date by the package manager.\n");
+            text += QStringLiteral("This installation does not update itself: the package manager, "
+                                   "or whoever installed it, keeps it up to date.\n");
         return {0, text, {}};
     }
     return {};

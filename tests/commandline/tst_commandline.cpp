@@ -35,7 +35,11 @@ void TestCommandLine::programs_data()
         "[App Ver]\r\n5.3.1\r\n[Update Ver]\r\n2.0\r\n[Update Url]\r\nhttp://u/\r\n";
     const QByteArray tooLong = QByteArray("x\r\n").repeated(12);
     // A build for a package manager says who updates it.
-    const QString owner = SELF_UPDATE ? QString() : QStringLiteral("This installation is kept up to date by the package manager\\.\n");
+    const QString owner = SELF_UPDATE
+                              ? QString()
+                              : QStringLiteral("This installation does not update itself: the "
+                                               "package manager, or whoever installed it, "
+                                               "keeps it up to date\\.\n");
     for (const char *p : {"player", "update", "check"}) {
         const QString program = QLatin1String(p);
         // Qt's own options work but are not the program's to explain.
@@ -45,7 +49,8 @@ void TestCommandLine::programs_data()
             << "^$";
         QTest::addRow("%s built version", p)
             << program << QStringList{"--version"} << QByteArray() << 0
-            << "^" + program + " \\(Veltaro\\) " + QRegularExpression::escape(built) + "\n" + owner + "$"
+            << "^" + program + " \\(Veltaro\\) " + QRegularExpression::escape(built) + "\n" +
+                   owner + "$"
             << "^$";
         QTest::addRow("%s installed version", p)
             << program << QStringList{"--version"} << installed << 0

@@ -55,7 +55,7 @@ check() {
         [ "$(readlink "$link")" = "$(realpath -m --relative-to="$prefix/bin" "$folder/$program")" ] \
             || fail "bin/$command points at $(readlink "$link")"
         [ "$("$link" --version)" = "$command (Veltaro) $version
-This installation is kept up to date by the package manager." ] || fail "$command --version: $("$link" --version 2>&1)"
+This installation does not update itself: the package manager, or whoever installed it, keeps it up to date." ] || fail "$command --version: $("$link" --version 2>&1)"
         page=$root$prefix/share/man/man1/$command.1.gz
         gzip -dc "$page" | grep -qF -e '\-\-version' || fail "manual page $page lacks --version"
         report=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 > /dev/null) || fail "man -l $page"
