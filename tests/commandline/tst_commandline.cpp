@@ -137,8 +137,9 @@ void TestCommandLine::programOptions()
     if (status == 2)
         QVERIFY2(outcome.err.contains(QLatin1String("Usage: tool [options] folder")),
                  qPrintable(outcome.err));
-    if (status == 0)
-        QCOMPARE(outcome.out, QStringLiteral("tool (Veltaro) 9\n"));
+    if (status == 0) // and in a build that does not update itself, who does
+        QVERIFY2(outcome.out.startsWith(QStringLiteral("tool (Veltaro) 9\n")),
+                 qPrintable(outcome.out));
     if (status == -1) {
         QTEST(parser.value(key), "key");
         QTEST(parser.positionalArguments(), "positional");
