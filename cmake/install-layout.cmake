@@ -11,6 +11,8 @@ else()
   set(folder "${CMAKE_INSTALL_PREFIX}/opt/veltaro")
 endif()
 set(staged "$ENV{DESTDIR}")
+include("${VELTARO_SOURCE_DIR}/cmake/source-date-epoch.cmake")
+set(readable PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 
 file(INSTALL ${VELTARO_PROGRAMS} DESTINATION "${folder}" USE_SOURCE_PERMISSIONS)
 if(CMAKE_INSTALL_DO_STRIP AND VELTARO_STRIP)
@@ -20,7 +22,24 @@ if(CMAKE_INSTALL_DO_STRIP AND VELTARO_STRIP)
                             "${staged}${folder}/${name}" COMMAND_ERROR_IS_FATAL ANY)
   endforeach()
 endif()
-file(INSTALL ${VELTARO_DATA} DESTINATION "${folder}" PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+file(INSTALL "${VELTARO_CLIENT_INFOR}" DESTINATION "${folder}" ${readable})
+# The system package keeps its data where Debian keeps a program's data, and
+# the settings file where administrators look for it; the programs find the
+# offline page beside themselves all the same.
+if(folder STREQUAL "/usr/lib/veltaro")
+  file(INSTALL "${VELTARO_OFFLINE_PAGE}" DESTINATION /usr/share/veltaro ${readable})
+  message(STATUS "Installing: ${staged}${folder}/404.html -> ../../share/veltaro/404.html")
+  file(REMOVE "${staged}${folder}/404.html")
+  file(CREATE_LINK ../../share/veltaro/404.html "${staged}${folder}/404.html" SYMBOLIC)
+  list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${staged}${folder}/404.html")
+  file(INSTALL "${VELTARO_CONF}" DESTINATION /etc/xdg/veltaro ${readable})
+  file(INSTALL "${VELTARO_LINTIAN_OVERRIDES}" DESTINATION /usr/share/lintian/overrides RENAME veltaro
+       ${readable})
+else()
+  file(INSTALL "${VELTARO_OFFLINE_PAGE}" DESTINATION "${folder}" ${readable})
+  file(INSTALL "${VELTARO_CONF}" DESTINATION "${CMAKE_INSTALL_PREFIX}/share/doc/veltaro"
+       RENAME veltaro.conf.example ${readable})
+endif()
 
 foreach(size 16 32 48 64 128)
   file(INSTALL "${VELTARO_ICONS}/veltaro-${size}.png"
@@ -41,8 +60,19 @@ set(desktop "${CMAKE_INSTALL_PREFIX}/share/applications/veltaro.desktop")
 message(STATUS "Installing: ${staged}${desktop}")
 file(WRITE "${staged}${desktop}" "${entry}")
 
-set(readable PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
-file(INSTALL "${VELTARO_METAINFO}" DESTINATION "${CMAKE_INSTALL_PREFIX}/share/metainfo" ${readable})
+# A build released under another version than the sources' newest entry
+# gets an entry of its own, dated like the rest of the build.
+string(TIMESTAMP day "%Y-%m-%d" UTC)
+file(READ "${VELTARO_METAINFO}" metainfo)
+if(NOT metainfo MATCHES "<release version=\"${VELTARO_VERSION}\"")
+  string(REPLACE "<releases>\n" "<releases>\n    <release version=\"${VELTARO_VERSION}\" date=\"${day}\"/>\n"
+         metainfo "${metainfo}")
+endif()
+get_filename_component(metainfo_name "${VELTARO_METAINFO}" NAME)
+set(metainfo_file "${CMAKE_INSTALL_PREFIX}/share/metainfo/${metainfo_name}")
+message(STATUS "Installing: ${staged}${metainfo_file}")
+file(WRITE "${staged}${metainfo_file}" "${metainfo}")
+list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${staged}${metainfo_file}")
 set(doc "${CMAKE_INSTALL_PREFIX}/share/doc/veltaro")
 file(INSTALL ${VELTARO_DOCS} DESTINATION "${doc}" ${readable})
 
@@ -58,11 +88,18 @@ function(veltaro_gzip source destination)
   list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${staged}${destination}")
   set(CMAKE_INSTALL_MANIFEST_FILES "${CMAKE_INSTALL_MANIFEST_FILES}" PARENT_SCOPE)
 endfunction()
-veltaro_gzip("${VELTARO_CHANGELOG}" "${doc}/changelog.gz")
+file(READ "${VELTARO_CHANGELOG}" changelog)
+if(NOT changelog MATCHES "^veltaro \\(${VELTARO_VERSION}\\)")
+  string(TIMESTAMP date "%a, %d %b %Y %H:%M:%S +0000" UTC)
+  string(PREPEND changelog "veltaro (${VELTARO_VERSION}) unstable; urgency=medium\n\n"
+         "  * Release ${VELTARO_VERSION}.\n\n -- Veltaro <support@veltaro.example.com>  ${date}\n\n")
+endif()
+file(WRITE "${VELTARO_WORK}/changelog" "${changelog}")
+veltaro_gzip("${VELTARO_WORK}/changelog" "${doc}/changelog.gz")
 
 # The commands are relative links, so a staged or moved tree stays whole.
 # Each manual page is the installed program's own --help under the
-# command's name; the date is the release's, so the page is reproducible too.
+# command's name; the date is the sources', so the page is reproducible too.
 find_program(HELP2MAN help2man)
 if(NOT HELP2MAN)
   message(WARNING "help2man is missing: no manual pages installed")
@@ -84,8 +121,7 @@ function(veltaro_command command program summary)
     if(EXISTS "${VELTARO_MAN_INCLUDE_DIR}/${command}.h2m")
       set(include --include "${VELTARO_MAN_INCLUDE_DIR}/${command}.h2m")
     endif()
-    execute_process(COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=1796817600
-                            "${HELP2MAN}" --no-info --section 1 ${include} --name "${summary}"
+    execute_process(COMMAND "${HELP2MAN}" --no-info --section 1 ${include} --name "${summary}"
                             --output "${work}/${command}.1" "${work}/${command}"
                     COMMAND_ERROR_IS_FATAL ANY)
     veltaro_gzip("${work}/${command}.1" "${CMAKE_INSTALL_PREFIX}/share/man/man1/${command}.1.gz")

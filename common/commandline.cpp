@@ -89,8 +89,13 @@ Outcome parse(QCommandLineParser &parser, const QStringList &arguments, const QS
         return {2, {}, QStringLiteral("%1: %2\n\n%3").arg(program, parser.errorText(), usage)};
     if (parser.isSet(help))
         return {0, usage, {}};
-    if (parser.isSet(showVersion))
-        return {0, QStringLiteral("%1 (Veltaro) %2\n").arg(program, version), {}};
+    if (parser.isSet(showVersion)) {
+        QString text = QStringLiteral("%1 (Veltaro) %2\n").arg(program, version);
+        if (!VELTARO_SELF_UPDATE)
+            text += QStringLiteral("This installation does not update itself: the package manager, "
+                                   "or whoever installed it, keeps it up to date.\n");
+        return {0, text, {}};
+    }
     return {};
 }
 

@@ -162,5 +162,6 @@ Seams Seams::system()
     seams.endProcess = [] { std::_Exit(0); };
     seams.installFolder = platform::installFolder();
     seams.updateKey = minisign::builtInKey();
+    seams.updatesItself = VELTARO_SELF_UPDATE;
     return seams;
 }

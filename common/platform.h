@@ -50,6 +50,10 @@ struct Seams {
     // The publisher's key that updates must be signed with; none in a build
     // without one.
     std::optional<minisign::PublicKey> updateKey;
+    // False in a build for a package manager, which owns the installation's
+    // folder and its updates: the programs then never look for an update
+    // and never write into that folder.
+    bool updatesItself = true;
 
     static Seams system();
 };

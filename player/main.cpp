@@ -41,7 +41,8 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     General::Session session(Seams::system());
-    finishInterruptedInstallAtStart(session.seams().installFolder, stagingFolder());
+    if (session.seams().updatesItself)
+        finishInterruptedInstallAtStart(session.seams().installFolder, stagingFolder());
     try {
         General::Main(session);
     } catch (const std::exception &error) {

@@ -85,7 +85,7 @@ bool checkForUpdate(Session &session)
         return false;
     }
     intOnline = 1;
-    if (!drawHits(seams))
+    if (!seams.updatesItself || !drawHits(seams))
         return false;
     // A system-wide install belongs to the package manager: an update the
     // user cannot write would always end in the updater's error message.

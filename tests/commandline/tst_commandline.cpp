@@ -34,6 +34,12 @@ void TestCommandLine::programs_data()
     const QByteArray installed =
         "[App Ver]\r\n5.3.1\r\n[Update Ver]\r\n2.0\r\n[Update Url]\r\nhttp://u/\r\n";
     const QByteArray tooLong = QByteArray("x\r\n").repeated(12);
+    // A build for a package manager says who updates it.
+    const QString owner = SELF_UPDATE
+                              ? QString()
+                              : QStringLiteral("This installation does not update itself: the "
+                                               "package manager, or whoever installed it, "
+                                               "keeps it up to date\\.\n");
     for (const char *p : {"player", "update", "check"}) {
         const QString program = QLatin1String(p);
         // Qt's own options work but are not the program's to explain.
@@ -43,11 +49,12 @@ void TestCommandLine::programs_data()
             << "^$";
         QTest::addRow("%s built version", p)
             << program << QStringList{"--version"} << QByteArray() << 0
-            << "^" + program + " \\(Veltaro\\) " + QRegularExpression::escape(built) + "\n$"
+            << "^" + program + " \\(Veltaro\\) " + QRegularExpression::escape(built) + "\n" +
+                   owner + "$"
             << "^$";
         QTest::addRow("%s installed version", p)
             << program << QStringList{"--version"} << installed << 0
-            << "^" + program + " \\(Veltaro\\) 5\\.3\\.1\n$"
+            << "^" + program + " \\(Veltaro\\) 5\\.3\\.1\n" + owner + "$"
             << "^$";
         QTest::addRow("%s unknown option", p)
             << program << QStringList{"--portal=x"} << QByteArray() << 2 << "^$"
@@ -130,8 +137,9 @@ void TestCommandLine::programOptions()
     if (status == 2)
         QVERIFY2(outcome.err.contains(QLatin1String("Usage: tool [options] folder")),
                  qPrintable(outcome.err));
-    if (status == 0)
-        QCOMPARE(outcome.out, QStringLiteral("tool (Veltaro) 9\n"));
+    if (status == 0) // and in a build that does not update itself, who does
+        QVERIFY2(outcome.out.startsWith(QStringLiteral("tool (Veltaro) 9\n")),
+                 qPrintable(outcome.out));
     if (status == -1) {
         QTEST(parser.value(key), "key");
         QTEST(parser.positionalArguments(), "positional");

@@ -1,17 +1,16 @@
 #!/usr/bin/env bash
 # An install folder the user cannot write (a system-wide install) gets no
 # start-up update check, even when one is due: the user could not install
-# it. The same folder, writable, does check. Both start from the folder that
-# `cmake --install` lays out.
+# it. The same folder, writable, does check.
 build=$1
 [ "$(id -u)" -eq 0 ] || { echo "SKIP: needs root to run the player as another user"; exit 77; }
 id nobody > /dev/null 2>&1 && command -v runuser > /dev/null || { echo "SKIP: no user nobody or no runuser"; exit 77; }
 . "$(dirname "$0")/xsession.sh"
 chmod 755 "$work"
 
-prefix=$work/prefix
-cmake --install "$build" --prefix "$prefix" > "$work/install.log"
-install=$prefix/opt/veltaro
+install=$work/prefix/opt/veltaro
+"$(dirname "$0")/../../tools/make-install-folder" "$build/bin" "$install" http://127.0.0.1:9/kinotray/update
+chmod -R go-w "$work/prefix"
 
 . "$(dirname "$0")/../../tools/portal.sh"
 start_portal "$build/bin/portal-server" "$(dirname "$0")/../../demo/portal" "$work/access.log"

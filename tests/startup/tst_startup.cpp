@@ -89,6 +89,7 @@ Seams TestStartup::makeSeams()
     seams.screenAreaTwips = [] { return QRect(0, 0, 15360, 11520); };
     seams.installFolder = m_install->path();
     seams.updateKey = m_keys.second;
+    seams.updatesItself = true;
     return seams;
 }
 
@@ -342,18 +343,22 @@ void TestStartup::environmentReplacesTheDraw_data()
 {
     QTest::addColumn<QByteArray>("mode");
     QTest::addColumn<double>("draw");
+    QTest::addColumn<bool>("updatesItself");
     QTest::addColumn<bool>("checks");
-    QTest::newRow("always, draw misses") << QByteArray("always") << 0.0 << true;
-    QTest::newRow("never, draw hits") << QByteArray("never") << 5.0 / 8 << false;
-    QTest::newRow("unset, draw hits") << QByteArray() << 5.0 / 8 << true;
-    QTest::newRow("unset, draw 7") << QByteArray() << 6.0 / 8 << false;
-    QTest::newRow("unset, just below 6") << QByteArray() << 5.0 / 8 - 1e-9 << false;
+    QTest::newRow("always, draw misses") << QByteArray("always") << 0.0 << true << true;
+    QTest::newRow("never, draw hits") << QByteArray("never") << 5.0 / 8 << true << false;
+    QTest::newRow("unset, draw hits") << QByteArray() << 5.0 / 8 << true << true;
+    QTest::newRow("unset, draw 7") << QByteArray() << 6.0 / 8 << true << false;
+    QTest::newRow("unset, just below 6") << QByteArray() << 5.0 / 8 - 1e-9 << true << false;
+    // The package manager's installation, writable by its user (root).
+    QTest::newRow("always, package build") << QByteArray("always") << 5.0 / 8 << false << false;
 }
 
 void TestStartup::environmentReplacesTheDraw()
 {
     QFETCH(QByteArray, mode);
     QFETCH(double, draw);
+    QFETCH(bool, updatesItself);
     QFETCH(bool, checks);
     if (mode.isEmpty())
         qunsetenv("VELTARO_UPDATE_CHECK");
@@ -361,10 +366,13 @@ void TestStartup::environmentReplacesTheDraw()
         qputenv("VELTARO_UPDATE_CHECK", mode);
     publish(QStringLiteral("5.0"), QStringLiteral("2.0"));
     m_draw = draw;
-    General::Session session(makeSeams());
+    Seams seams = makeSeams();
+    seams.updatesItself = updatesItself;
+    General::Session session(std::move(seams));
     General::Main(session);
     QCOMPARE(m_server->requests().contains(QStringLiteral("/kinotray/update/UpdateInfor.inf")),
              checks);
+    QCOMPARE(QFileInfo::exists(staging()), false);
 }
 
 void TestStartup::onlineLoadRequestsInOrder()
