@@ -2,16 +2,9 @@
 # a temporary work folder, and clean-up of every process started. The screen
 # is 1024x768 unless the script sets screen (WxHxDEPTH) first.
 . "$(dirname "${BASH_SOURCE[0]}")/session.sh"
-# Xvfb takes a free display number itself and writes it once it listens,
-# so scripts started together never share a display.
-Xvfb -displayfd 3 -screen 0 "${screen:-1024x768x24}" -nolisten tcp 3> "$work/display" > "$work/xvfb.log" 2>&1 &
-pids+=($!)
-wait_for 20 grep -q '^[0-9]' "$work/display" || { echo "Xvfb did not start: $(cat "$work/xvfb.log")"; exit 1; }
-export DISPLAY=:$(head -n 1 "$work/display")
-unset QT_QPA_PLATFORM
+. "$(dirname "${BASH_SOURCE[0]}")/../../tools/virtual-display.sh"
+start_virtual_display "$work" "${screen:-1024x768x24}" || exit 1
 if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
-openbox > "$work/openbox.log" 2>&1 &
-pids+=($!)
 export XDG_RUNTIME_DIR=$work/runtime XDG_CACHE_HOME=$work/cache
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CACHE_HOME" && chmod 700 "$XDG_RUNTIME_DIR"
 
