@@ -231,11 +231,6 @@ std::pair<SecretKey, PublicKey> generateKeyPair()
     return {secret, pub};
 }
 
-QByteArray publicKeyLine(const PublicKey &key)
-{
-    return (QByteArray("Ed") + asBytes(key.keyId) + asBytes(key.key)).toBase64();
-}
-
 std::optional<PublicKey> builtInKey()
 {
 #ifdef VELTARO_UPDATE_PUBLIC_KEY

@@ -43,9 +43,8 @@ QString verify(const PublicKey &key, const QByteArray &message, const QByteArray
 QByteArray sign(const SecretKey &key, const QByteArray &message, const QString &trustedComment,
                 bool prehashed = true);
 
-// A fresh key pair, and the public key line as minisign prints it.
+// A fresh key pair.
 std::pair<SecretKey, PublicKey> generateKeyPair();
-QByteArray publicKeyLine(const PublicKey &key);
 
 // The key this program was built with, or none in a build without one.
 std::optional<PublicKey> builtInKey();

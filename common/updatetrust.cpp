@@ -44,13 +44,6 @@ UpdateTrust UpdateTrust::fetch(const QString &updateUrl, const FetchIfPublished 
     return UpdateTrust::fetch(updateUrl, minisign::builtInKey(), fetch);
 }
 
-std::optional<QByteArray> UpdateTrust::expected(const QString &name) const
-{
-    if (!m_sums)
-        return std::nullopt;
-    return m_sums->digestOf(name);
-}
-
 void UpdateTrust::requireListed(const QString &name) const
 {
     if (m_sums && !m_sums->digestOf(name))

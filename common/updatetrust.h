@@ -39,8 +39,6 @@ public:
     void check(const QString &name, const QByteArray &digest) const;
     // An Error unless the list names name (before anything is fetched).
     void requireListed(const QString &name) const;
-    // The digest to expect for name, when the folder lists sums.
-    std::optional<QByteArray> expected(const QString &name) const;
 
 private:
     std::optional<Sha256Sums> m_sums;

@@ -7,7 +7,8 @@
 
 class Form1;
 
-namespace General {
+namespace General
+{
 
 // 1 when the start-up probe found a connection, else 0. Written only by
 // Main, before the main window exists; any value other than 1 means offline.
@@ -26,7 +27,6 @@ public:
     // leaves the window created as the interrupted load left it; the error
     // reaches the caller.
     Form1 &form1();
-    bool hasForm1() const { return m_form1 != nullptr; }
 
 private:
     Seams m_seams;

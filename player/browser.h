@@ -24,7 +24,6 @@ public:
     // Silent: the page shows no alert, confirm or prompt dialogs, and the view
     // none of its own.
     void setSilent(bool on);
-    bool isSilent() const { return m_silent; }
 
     // Raise an Error when there is no page to go to; do nothing else then.
     void goBack();
