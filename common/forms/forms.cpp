@@ -3,6 +3,7 @@
 #include "error.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -54,6 +55,35 @@ template <class Control> void onMove(Control *control, QMouseEvent *event)
     event->accept();
 }
 
+// Enter, Return or Space (held keys repeat nothing) is a left click on the
+// control that has the keyboard focus; any other key goes on to the window.
+template <class Control> void onKey(Control *control, QKeyEvent *event)
+{
+    const int key = event->key();
+    const bool activates = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+    if (!activates || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (!event->isAutoRepeat())
+        emit control->clicked();
+}
+
+// Black under white dots, so the mark shows on the dark skin and on a white
+// page alike; one logical pixel wide at every scale.
+void drawFocusMark(QWidget *widget)
+{
+    if (!widget->hasFocus())
+        return;
+    QPainter painter(widget);
+    const QRectF edge = QRectF(widget->rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawRect(edge);
+    painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
+    painter.drawRect(edge);
+}
+
 void drawPicture(QWidget *widget, const QPixmap &picture, const QRect &box)
 {
     if (picture.isNull())
@@ -87,7 +117,9 @@ void Label::setCaption(const QString &caption)
     m_caption = caption;
     // One line only: each line break (CR LF, CR or LF) is drawn as a space.
     QString shown = caption;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\r', u' ').replace(u'\n', u' ');
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+        .replace(u'\r', u' ')
+        .replace(u'\n', u' ');
     setText(shown);
     if (m_autoSize)
         fitToText();
@@ -126,6 +158,17 @@ void Label::changeEvent(QEvent *event)
     QLabel::changeEvent(event);
     if (event->type() == QEvent::FontChange && m_autoSize)
         fitToText();
+}
+
+void Label::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    drawFocusMark(this);
+}
+
+void Label::keyPressEvent(QKeyEvent *event)
+{
+    onKey(this, event);
 }
 
 void Label::mousePressEvent(QMouseEvent *event)
@@ -169,6 +212,12 @@ void Image::setPicture(const QPixmap &picture)
 void Image::paintEvent(QPaintEvent *)
 {
     drawPicture(this, m_picture, rect());
+    drawFocusMark(this);
+}
+
+void Image::keyPressEvent(QKeyEvent *event)
+{
+    onKey(this, event);
 }
 
 void Image::mousePressEvent(QMouseEvent *event)
@@ -247,6 +296,12 @@ void PictureBox::paintEvent(QPaintEvent *event)
 {
     QFrame::paintEvent(event);
     drawPicture(this, m_picture, contentsRect());
+    drawFocusMark(this);
+}
+
+void PictureBox::keyPressEvent(QKeyEvent *event)
+{
+    onKey(this, event);
 }
 
 void PictureBox::resizeEvent(QResizeEvent *event)
