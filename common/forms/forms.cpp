@@ -2,6 +2,7 @@
 
 #include "error.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPainter>
@@ -68,20 +69,6 @@ template <class Control> void onKey(Control *control, QKeyEvent *event)
     event->accept();
     if (!event->isAutoRepeat())
         emit control->clicked();
-}
-
-// Black under white dots, so the mark shows on the dark skin and on a white
-// page alike; one logical pixel wide at every scale.
-void drawFocusMark(QWidget *widget)
-{
-    if (!widget->hasFocus())
-        return;
-    QPainter painter(widget);
-    const QRectF edge = QRectF(widget->rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    painter.setPen(QPen(Qt::black, 1));
-    painter.drawRect(edge);
-    painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
-    painter.drawRect(edge);
 }
 
 void drawPicture(QWidget *widget, const QPixmap &picture, const QRect &box)
@@ -160,12 +147,6 @@ void Label::changeEvent(QEvent *event)
         fitToText();
 }
 
-void Label::paintEvent(QPaintEvent *event)
-{
-    QLabel::paintEvent(event);
-    drawFocusMark(this);
-}
-
 void Label::keyPressEvent(QKeyEvent *event)
 {
     onKey(this, event);
@@ -212,7 +193,6 @@ void Image::setPicture(const QPixmap &picture)
 void Image::paintEvent(QPaintEvent *)
 {
     drawPicture(this, m_picture, rect());
-    drawFocusMark(this);
 }
 
 void Image::keyPressEvent(QKeyEvent *event)
@@ -296,7 +276,6 @@ void PictureBox::paintEvent(QPaintEvent *event)
 {
     QFrame::paintEvent(event);
     drawPicture(this, m_picture, contentsRect());
-    drawFocusMark(this);
 }
 
 void PictureBox::keyPressEvent(QKeyEvent *event)
@@ -362,6 +341,69 @@ void Timer::update()
         m_timer.start(m_interval);
     else
         m_timer.stop();
+}
+
+FocusFrame::FocusFrame(QWidget *window) : QWidget(window)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    hide();
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget *, QWidget *now) { follow(now); });
+}
+
+void FocusFrame::follow(QWidget *focused)
+{
+    if (m_target)
+        m_target->removeEventFilter(this);
+    m_target = nullptr;
+    const bool control = qobject_cast<Label *>(focused) || qobject_cast<Image *>(focused) ||
+                         qobject_cast<PictureBox *>(focused);
+    if (!control || !parentWidget()->isAncestorOf(focused)) {
+        wipe();
+        hide();
+        return;
+    }
+    m_target = focused;
+    m_target->installEventFilter(this);
+    place();
+}
+
+void FocusFrame::place()
+{
+    const QRect box(m_target->mapTo(parentWidget(), QPoint(0, 0)), m_target->size());
+    wipe();
+    // Within the window: at its edge the mark runs along the control's own edge.
+    setGeometry(box.adjusted(-2, -2, 2, 2) & parentWidget()->rect());
+    raise();
+    show();
+}
+
+// Under a scale factor Qt leaves the mark where it was when the frame moves
+// or hides; the window draws that place again.
+void FocusFrame::wipe()
+{
+    if (isVisible())
+        parentWidget()->update(geometry());
+}
+
+bool FocusFrame::eventFilter(QObject *watched, QEvent *event)
+{
+    // A ticker's width follows its caption; a layout pass moves the controls.
+    if (watched == m_target && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        place();
+    return QWidget::eventFilter(watched, event);
+}
+
+// Black under white dots, so the mark shows on the dark skin and on a white
+// page alike; one logical pixel wide at every scale.
+void FocusFrame::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QRectF edge = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawRect(edge);
+    painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
+    painter.drawRect(edge);
 }
 
 namespace

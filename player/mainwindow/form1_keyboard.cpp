@@ -88,6 +88,7 @@ void Form1::connectKeyboard()
     // portal from the start, so PageDown scrolls it at once.
     WebBrowser2->setFocusPolicy(Qt::NoFocus);
     WebBrowser1->setFocus();
+    new forms::FocusFrame(this);
 }
 
 void Form1::placeKeyStandIns()

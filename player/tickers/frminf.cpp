@@ -45,6 +45,7 @@ FrmInf::FrmInf(QWidget *owner, Seams &seams)
                                       .name = [] { return QStringLiteral("关闭"); },
                                       .press = [this] { img_Click(); }});
     img->setFocusPolicy(Qt::TabFocus);
+    new forms::FocusFrame(this);
 
     windowing::own(this, owner);
     Form_Load();
