@@ -13,6 +13,9 @@ done
 /usr/bin/python3 -c 'import pyatspi' 2> /dev/null || { echo "skipped: no pyatspi"; exit 77; }
 [ -n "${VELTARO_IN_BUS:-}" ] || exec env VELTARO_IN_BUS=1 dbus-run-session -- "$0" "$@"
 . "$(dirname "$0")/xsession.sh"
+# The accessibility bus puts its socket in the runtime folder, else in the
+# home folder, where other sessions of the same user would meet it.
+dbus-update-activation-environment DISPLAY XDG_RUNTIME_DIR
 dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
     > /dev/null 2>&1 || { echo "skipped: the AT-SPI bus does not start here"; exit 77; }
 . "$top/tools/portal.sh"
