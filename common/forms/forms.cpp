@@ -2,7 +2,9 @@
 
 #include "error.h"
 
+#include <QApplication>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -54,6 +56,21 @@ template <class Control> void onMove(Control *control, QMouseEvent *event)
     event->accept();
 }
 
+// Enter, Return or Space (held keys repeat nothing) is a left click on the
+// control that has the keyboard focus; any other key goes on to the window.
+template <class Control> void onKey(Control *control, QKeyEvent *event)
+{
+    const int key = event->key();
+    const bool activates = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+    if (!activates || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (!event->isAutoRepeat())
+        emit control->clicked();
+}
+
 void drawPicture(QWidget *widget, const QPixmap &picture, const QRect &box)
 {
     if (picture.isNull())
@@ -87,7 +104,9 @@ void Label::setCaption(const QString &caption)
     m_caption = caption;
     // One line only: each line break (CR LF, CR or LF) is drawn as a space.
     QString shown = caption;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\r', u' ').replace(u'\n', u' ');
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+        .replace(u'\r', u' ')
+        .replace(u'\n', u' ');
     setText(shown);
     if (m_autoSize)
         fitToText();
@@ -126,6 +145,11 @@ void Label::changeEvent(QEvent *event)
     QLabel::changeEvent(event);
     if (event->type() == QEvent::FontChange && m_autoSize)
         fitToText();
+}
+
+void Label::keyPressEvent(QKeyEvent *event)
+{
+    onKey(this, event);
 }
 
 void Label::mousePressEvent(QMouseEvent *event)
@@ -169,6 +193,11 @@ void Image::setPicture(const QPixmap &picture)
 void Image::paintEvent(QPaintEvent *)
 {
     drawPicture(this, m_picture, rect());
+}
+
+void Image::keyPressEvent(QKeyEvent *event)
+{
+    onKey(this, event);
 }
 
 void Image::mousePressEvent(QMouseEvent *event)
@@ -249,6 +278,11 @@ void PictureBox::paintEvent(QPaintEvent *event)
     drawPicture(this, m_picture, contentsRect());
 }
 
+void PictureBox::keyPressEvent(QKeyEvent *event)
+{
+    onKey(this, event);
+}
+
 void PictureBox::resizeEvent(QResizeEvent *event)
 {
     QFrame::resizeEvent(event);
@@ -307,6 +341,69 @@ void Timer::update()
         m_timer.start(m_interval);
     else
         m_timer.stop();
+}
+
+FocusFrame::FocusFrame(QWidget *window) : QWidget(window)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    hide();
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget *, QWidget *now) { follow(now); });
+}
+
+void FocusFrame::follow(QWidget *focused)
+{
+    if (m_target)
+        m_target->removeEventFilter(this);
+    m_target = nullptr;
+    const bool control = qobject_cast<Label *>(focused) || qobject_cast<Image *>(focused) ||
+                         qobject_cast<PictureBox *>(focused);
+    if (!control || !parentWidget()->isAncestorOf(focused)) {
+        wipe();
+        hide();
+        return;
+    }
+    m_target = focused;
+    m_target->installEventFilter(this);
+    place();
+}
+
+void FocusFrame::place()
+{
+    const QRect box(m_target->mapTo(parentWidget(), QPoint(0, 0)), m_target->size());
+    wipe();
+    // Within the window: at its edge the mark runs along the control's own edge.
+    setGeometry(box.adjusted(-2, -2, 2, 2) & parentWidget()->rect());
+    raise();
+    show();
+}
+
+// Under a scale factor Qt leaves the mark where it was when the frame moves
+// or hides; the window draws that place again.
+void FocusFrame::wipe()
+{
+    if (isVisible())
+        parentWidget()->update(geometry());
+}
+
+bool FocusFrame::eventFilter(QObject *watched, QEvent *event)
+{
+    // A ticker's width follows its caption; a layout pass moves the controls.
+    if (watched == m_target && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        place();
+    return QWidget::eventFilter(watched, event);
+}
+
+// Black under white dots, so the mark shows on the dark skin and on a white
+// page alike; one logical pixel wide at every scale.
+void FocusFrame::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QRectF edge = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawRect(edge);
+    painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
+    painter.drawRect(edge);
 }
 
 namespace

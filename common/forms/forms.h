@@ -8,12 +8,15 @@
 #include <QLabel>
 #include <QList>
 #include <QPixmap>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 // The few control kinds the windows are made of. Mouse signals carry the
 // button mask (1 left, 2 right, 4 middle) and the pointer in twips relative to
 // the control; every control tracks the mouse, so moves arrive without a button.
+// A control that is given keyboard focus (a focus policy) answers Enter and
+// Space as a left click.
 // A control's twips properties are widthTwips(), moveTwips() and so on; its
 // pixels are size(), geometry() and pos(). A bare width(), height() or move()
 // on a control does not compile, so neither is taken for the other.
@@ -55,6 +58,7 @@ signals:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -95,6 +99,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -134,6 +139,7 @@ signals:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -167,6 +173,26 @@ private:
     QTimer m_timer;
     int m_interval;
     bool m_enabled;
+};
+
+// A one-pixel dotted outline round whichever control of the window (a label,
+// an image or a picture box) has the keyboard focus, two pixels clear of it
+// so that it never crosses a caption. The mouse passes through it.
+class FocusFrame : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit FocusFrame(QWidget *window);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void follow(QWidget *focused);
+    void place();
+    void wipe();
+    QPointer<QWidget> m_target;
 };
 
 // Applies a window's stacking order, given its controls front to back:

@@ -20,6 +20,7 @@ Form1::Form1(Seams &seams) : QWidget(nullptr, Qt::FramelessWindowHint), m_seams(
     connectTabs();
     connectPopups();
     connectTickers();
+    connectKeyboard();
 }
 
 Form1::~Form1() = default;
@@ -70,6 +71,7 @@ void Form1::Form_Load()
         ShowSponsorItem(SponsorText, labSponsor, 0);
 
         m_frmInf = new FrmInf(this, m_seams);
+        m_frmInf->installEventFilter(this);
         m_frmInf->show();
     } else {
         Picture1->hide();

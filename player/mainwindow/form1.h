@@ -13,13 +13,15 @@
 #include <optional>
 
 class QLockFile;
+class QShortcut;
 class p;
 
 // The main window: a frameless, picture-drawn window around the portal view.
 // Its handlers live in the file of their concern: load and end here and in
 // form1.cpp, the title bar in form1_chrome.cpp, the tab row in form1_tabs.cpp,
 // pop-ups and the page menu in form1_popups.cpp, the tickers in
-// ../tickers/form1_tickers.cpp.
+// ../tickers/form1_tickers.cpp, keys, focus and what screen readers are told
+// in form1_keyboard.cpp.
 class Form1 : public QWidget
 {
     Q_OBJECT
@@ -62,6 +64,8 @@ public:
     void Image12_Click();
     void Image9_Click();
     void Image11_Click();
+    // The maximise button's tooltip for the window's state now.
+    QString maximiseTip() const;
 
     // Tab row.
     void Label5_Click();
@@ -76,6 +80,9 @@ public:
     void Label3_MouseMove(int button, int x, int y);
     void Im_MouseDown(int button, int x, int y);
     void yy_Click();
+    // The six tab captions, left to right, and the one chosen last (home at start).
+    QList<forms::Label *> tabs() const;
+    forms::Label *currentTab() const { return tabs().at(m_currentTab); }
 
     // Pop-ups and the page's context menu.
     BrowserView *WebBrowser1_NewWindow2();
@@ -140,6 +147,15 @@ public:
     forms::Image *Image1;
     BrowserView *WebBrowser1; // in bjbox: the portal
     BrowserView *WebBrowser2; // in Picture1: the banner
+    // The caption buttons show only under the pointer, so each has a
+    // see-through stand-in over it that the keyboard focus and screen readers
+    // reach; the mouse passes through it.
+    forms::Image *ImgTopKey = nullptr;
+    forms::Image *Image12Key = nullptr;
+    forms::Image *Image11Key = nullptr;
+    forms::Image *Image9Key = nullptr;
+    // Puts the stand-ins over their buttons; the layout pass calls it.
+    void placeKeyStandIns();
 
     // Fields.
     BrowserKeyFilter *keyFilter = nullptr; // online only
@@ -158,6 +174,10 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createControls();
@@ -169,6 +189,11 @@ private:
     void connectTabs();
     void connectPopups();
     void connectTickers();
+    void connectKeyboard();
+    // Where Tab goes, in order: the caption buttons, the tabs, the page, the tickers.
+    QList<QWidget *> focusStops() const;
+    // A text field of the portal page has the keyboard focus.
+    bool typingInPage() const;
     void navigateTab(const QString &path);
     p &menuHolder();
 
@@ -182,4 +207,7 @@ private:
     // The point of the window, in pixels, that a left press on a drag handle
     // grabbed; it stays under the pointer while the window is dragged.
     std::optional<QPoint> m_dragGrab;
+    int m_currentTab = 0;
+    // Escape, while the promotion window shows.
+    QShortcut *m_escape = nullptr;
 };

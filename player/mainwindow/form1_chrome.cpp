@@ -1,6 +1,7 @@
 // Form1's title bar: drag handles, caption buttons, pin, minimise, maximise, exit.
 #include "../tickers/frminf.h"
 #include "form1.h"
+#include "forms/accessible.h"
 #include "layout.h"
 #include "module.h"
 
@@ -113,8 +114,7 @@ void Form1::ImgControl_MouseMove(int, int x, int y)
     Image9->setVisible(zones.exit);
 
     if (zones.maximise) {
-        Image11->setToolTipText(isNormal(*this) ? QStringLiteral("最大化")
-                                                : QStringLiteral("向下还原"));
+        Image11->setToolTipText(maximiseTip());
         Image11->show();
     } else {
         Image11->hide();
@@ -136,6 +136,11 @@ void Form1::ImgControl_MouseMove(int, int x, int y)
     }
 }
 
+QString Form1::maximiseTip() const
+{
+    return isNormal(*this) ? QStringLiteral("最大化") : QStringLiteral("向下还原");
+}
+
 void Form1::ImgTop_MouseDown(int button, int, int)
 {
     if (button != 1 && button != 2)
@@ -149,6 +154,10 @@ void Form1::ImgTop_MouseDown(int button, int, int)
         ImgTop->setPicture(ImgTop0->picture());
         intTopmost = 0;
     }
+    forms::accessible::nameChanged(ImgTopKey);
+    QAccessible::State pinned;
+    pinned.checked = true;
+    forms::accessible::stateChanged(ImgTopKey, pinned);
 }
 
 void Form1::ImgTop_MouseMove(int, int, int)

@@ -46,6 +46,7 @@ void layout::apply(Form1 &form, bool cursorRule)
         } catch (const Error &) {
         }
     }
+    form.placeKeyStandIns();
 }
 
 void Form1::Form_Resize()

@@ -2,7 +2,10 @@
 // handler copies the normal or lit picture from its store onto the tab.
 #include "../startup/general.h"
 #include "form1.h"
+#include "forms/accessible.h"
 #include "settings.h"
+
+#include <algorithm>
 
 namespace
 {
@@ -13,7 +16,20 @@ void copyPicture(forms::Image *tab, const forms::Image *store)
     tab->setPicture(store->picture());
 }
 
+// Each tab's path under the portal, in the order of Form1::tabs().
+const QString tabPaths[] = {QString(),
+                            QStringLiteral("video/"),
+                            QStringLiteral("demand/"),
+                            QStringLiteral("live/"),
+                            QStringLiteral("app/"),
+                            QStringLiteral("guestbook/")};
+
 } // namespace
+
+QList<forms::Label *> Form1::tabs() const
+{
+    return {Label5, Label2, Label3, ds, yy3, Label7};
+}
 
 void Form1::connectTabs()
 {
@@ -35,6 +51,17 @@ void Form1::connectTabs()
 // read at every click.
 void Form1::navigateTab(const QString &path)
 {
+    // The tab chosen last is the current one for screen readers, whichever
+    // pictures the pointer has lit since.
+    const int chosen =
+        int(std::find(std::begin(tabPaths), std::end(tabPaths), path) - std::begin(tabPaths));
+    if (chosen != m_currentTab) {
+        QAccessible::State selection;
+        selection.selected = true;
+        forms::accessible::stateChanged(tabs().at(m_currentTab), selection);
+        m_currentTab = chosen;
+        forms::accessible::stateChanged(tabs().at(m_currentTab), selection);
+    }
     if (General::intOnline == 1)
         WebBrowser1->navigate(portalRoot() + path);
     else

@@ -1,8 +1,11 @@
 #include "frminf.h"
 
+#include "forms/accessible.h"
 #include "settings.h"
 #include "skinpicture.h"
 #include "windowing.h"
+
+#include <QKeyEvent>
 
 FrmInf::FrmInf(QWidget *owner, Seams &seams)
     : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint), m_seams(seams)
@@ -36,6 +39,14 @@ FrmInf::FrmInf(QWidget *owner, Seams &seams)
     connect(Timer1, &forms::Timer::timer, this, &FrmInf::Timer1_Timer);
     connect(img, &forms::PictureBox::clicked, this, &FrmInf::img_Click);
 
+    // For screen readers a dialog with a close button; Escape closes it too.
+    forms::accessible::describe(this, {.role = QAccessible::Dialog});
+    forms::accessible::describe(img, {.role = QAccessible::PushButton,
+                                      .name = [] { return QStringLiteral("关闭"); },
+                                      .press = [this] { img_Click(); }});
+    img->setFocusPolicy(Qt::TabFocus);
+    new forms::FocusFrame(this);
+
     windowing::own(this, owner);
     Form_Load();
 }
@@ -64,6 +75,14 @@ void FrmInf::Timer1_Timer()
     moveTwips(screen.x() + screen.width() - widthTwips() - 100,
               screen.y() + screen.height() - intSlideOffset);
     intSlideOffset += 100;
+}
+
+void FrmInf::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        img_Click();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void FrmInf::img_Click()

@@ -35,6 +35,9 @@ public:
     // How far the window has risen above the screen's bottom edge, in twips.
     qint32 intSlideOffset = 0;
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     Seams &m_seams;
     // Kept in twips so that a position is never rounded twice.

@@ -39,15 +39,6 @@ near() { # near "X Y" "X Y": within 2 pixels each way
     [ $((a - c)) -le 2 ] && [ $((c - a)) -le 2 ] && [ $((b - d)) -le 2 ] && [ $((d - b)) -le 2 ] ||
         { echo "  at $1, expected $2"; return 1; }
 }
-# window TITLE: the id of the visible client window of that title. xdotool's
-# name search misses Chinese titles under LANG=C, so the titles are compared here.
-window() {
-    local id
-    for id in $(xprop -root _NET_CLIENT_LIST | sed 's/^[^#]*#//; s/,/ /g'); do
-        [ "$(xdotool getwindowname "$id" 2> /dev/null)" = "$1" ] && { printf '%d\n' "$id"; return 0; }
-    done
-    return 1
-}
 # within "X Y W H" "LEFT TOP RIGHT BOTTOM": the rectangle lies inside those edges.
 within() {
     local x y w h l t r b

@@ -20,3 +20,13 @@ click_maximise() {
     xdotool click 1
     sleep 1
 }
+
+# window TITLE: the id of the visible client window of that title. xdotool's
+# name search misses Chinese titles under LANG=C, so the titles are compared here.
+window() {
+    local id
+    for id in $(xprop -root _NET_CLIENT_LIST | sed 's/^[^#]*#//; s/,/ /g'); do
+        [ "$(xdotool getwindowname "$id" 2> /dev/null)" = "$1" ] && { printf '%d\n' "$id"; return 0; }
+    done
+    return 1
+}
