@@ -176,7 +176,10 @@ void Form1::keyPressEvent(QKeyEvent *event)
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_frmInf && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+    // qobject_cast rather than comparing with m_frmInf: the filter also sees the
+    // promotion window's destruction, when it is no longer an FrmInf.
+    if ((event->type() == QEvent::Show || event->type() == QEvent::Hide) &&
+        qobject_cast<FrmInf *>(watched))
         m_escape->setEnabled(event->type() == QEvent::Show);
     return QWidget::eventFilter(watched, event);
 }

@@ -47,6 +47,7 @@ within() {
         { echo "  $1 is not within $2"; return 1; }
 }
 same() { [ "$1" = "$2" ] || { echo "  $1, expected $2"; return 1; }; }
+placed() { same "$(geometry "$1")" "$2"; }
 gone() { ! window Veltaro5.0; }
 stop_player() { kill "${pids[-1]}"; wait "${pids[-1]}" 2> /dev/null || true; }
 geometry() { # geometry ID: X Y WIDTH HEIGHT
@@ -161,7 +162,7 @@ monitors)
     sleep 0.5
     for state in "0 0 1920 1080" "300 100 $w $h"; do
         click_maximise "$main"
-        check "maximise button: $state" same "$(geometry "$main")" "$state"
+        check "maximise button: $state" settles placed "$main" "$state"
     done
     stop_player
     xrandr --delmonitor PRIMARY > /dev/null

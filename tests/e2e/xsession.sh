@@ -8,6 +8,11 @@ if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 export XDG_RUNTIME_DIR=$work/runtime XDG_CACHE_HOME=$work/cache
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CACHE_HOME" && chmod 700 "$XDG_RUNTIME_DIR"
 
+# settles TEST...: TEST passes within 10 seconds. What the window manager
+# shows follows a request when it gets to it, which on a busy machine takes a
+# while. A last run, with its output, says why it did not.
+settles() { wait_for 10 "$@" || "$@"; }
+
 # click_maximise ID: clicks the main window's maximise button, which lights
 # up while the pointer is over its zone, 77 to 98 pixels into the 131-pixel
 # caption strip in the top right corner.
