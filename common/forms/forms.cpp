@@ -57,19 +57,58 @@ template <class Control> void onMove(Control *control, QMouseEvent *event)
 }
 
 // Enter, Return or Space (held keys repeat nothing) is a left click on the
-// control that has the keyboard focus; any other key goes on to the window.
-template <class Control> void onKey(Control *control, QKeyEvent *event)
+// control that has the keyboard focus; any other key goes on to the control's
+// own handling (Tab moves the focus) and then to the window.
+template <class Control> bool onKey(Control *control, QKeyEvent *event)
 {
     const int key = event->key();
     const bool activates = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
-    if (!activates || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
-        event->ignore();
-        return;
-    }
+    if (!activates || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
     event->accept();
     if (!event->isAutoRepeat())
         emit control->clicked();
+    return true;
 }
+
+// One per control, watching it: the control's mouse and key events become its
+// signals here, before the control's own handlers see them.
+template <class Control> class Signals : public QObject
+{
+public:
+    explicit Signals(Control *control) : QObject(control), m_control(control)
+    {
+        control->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != m_control)
+            return false;
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            onPress(m_control, m_pressed, static_cast<QMouseEvent *>(event));
+            return true;
+        case QEvent::MouseButtonRelease:
+            onRelease(m_control, m_pressed, static_cast<QMouseEvent *>(event));
+            return true;
+        case QEvent::MouseButtonDblClick:
+            onDoubleClick(m_control, static_cast<QMouseEvent *>(event));
+            return true;
+        case QEvent::MouseMove:
+            onMove(m_control, static_cast<QMouseEvent *>(event));
+            return true;
+        case QEvent::KeyPress:
+            return onKey(m_control, static_cast<QKeyEvent *>(event));
+        default:
+            return false;
+        }
+    }
+
+private:
+    Control *m_control;
+    bool m_pressed = false;
+};
 
 void drawPicture(QWidget *widget, const QPixmap &picture, const QRect &box)
 {
@@ -89,6 +128,7 @@ QSize pictureSize(const QPixmap &picture)
 
 Label::Label(QWidget *parent) : QLabel(parent), Twips(this)
 {
+    new Signals(this);
     setAutoFillBackground(false);
     setWordWrap(false);
     setTextFormat(Qt::PlainText);
@@ -147,33 +187,9 @@ void Label::changeEvent(QEvent *event)
         fitToText();
 }
 
-void Label::keyPressEvent(QKeyEvent *event)
-{
-    onKey(this, event);
-}
-
-void Label::mousePressEvent(QMouseEvent *event)
-{
-    onPress(this, m_pressed, event);
-}
-
-void Label::mouseReleaseEvent(QMouseEvent *event)
-{
-    onRelease(this, m_pressed, event);
-}
-
-void Label::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    onDoubleClick(this, event);
-}
-
-void Label::mouseMoveEvent(QMouseEvent *event)
-{
-    onMove(this, event);
-}
-
 Image::Image(QWidget *parent) : QWidget(parent), Twips(this)
 {
+    new Signals(this);
     setMouseTracking(true);
     setTwipsRect(twipsRect());
 }
@@ -195,33 +211,9 @@ void Image::paintEvent(QPaintEvent *)
     drawPicture(this, m_picture, rect());
 }
 
-void Image::keyPressEvent(QKeyEvent *event)
-{
-    onKey(this, event);
-}
-
-void Image::mousePressEvent(QMouseEvent *event)
-{
-    onPress(this, m_pressed, event);
-}
-
-void Image::mouseReleaseEvent(QMouseEvent *event)
-{
-    onRelease(this, m_pressed, event);
-}
-
-void Image::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    onDoubleClick(this, event);
-}
-
-void Image::mouseMoveEvent(QMouseEvent *event)
-{
-    onMove(this, event);
-}
-
 PictureBox::PictureBox(QWidget *parent) : QFrame(parent), Twips(this)
 {
+    new Signals(this);
     setAutoFillBackground(true);
     setFrameStyle(QFrame::NoFrame);
     setMouseTracking(true);
@@ -278,36 +270,11 @@ void PictureBox::paintEvent(QPaintEvent *event)
     drawPicture(this, m_picture, contentsRect());
 }
 
-void PictureBox::keyPressEvent(QKeyEvent *event)
-{
-    onKey(this, event);
-}
-
 void PictureBox::resizeEvent(QResizeEvent *event)
 {
     QFrame::resizeEvent(event);
     if (m_inside)
         m_inside->setGeometry(contentsRect());
-}
-
-void PictureBox::mousePressEvent(QMouseEvent *event)
-{
-    onPress(this, m_pressed, event);
-}
-
-void PictureBox::mouseReleaseEvent(QMouseEvent *event)
-{
-    onRelease(this, m_pressed, event);
-}
-
-void PictureBox::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    onDoubleClick(this, event);
-}
-
-void PictureBox::mouseMoveEvent(QMouseEvent *event)
-{
-    onMove(this, event);
 }
 
 Timer::Timer(QObject *parent, int intervalMs, bool enabled)

@@ -58,16 +58,10 @@ signals:
 
 protected:
     void changeEvent(QEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
     void fitToText();
     bool m_autoSize = false;
-    bool m_pressed = false;
     bool m_hasMouseIcon = false;
     QString m_caption;
     QColor m_foreColor = Qt::black;
@@ -99,15 +93,9 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
     QPixmap m_picture;
-    bool m_pressed = false;
 };
 
 // A child window: background colour, optional one-pixel border, optional
@@ -139,17 +127,11 @@ signals:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
     QWidget *m_inside = nullptr;
     QPixmap m_picture;
     bool m_autoSize = false;
-    bool m_pressed = false;
 };
 
 // Ticks on the user-interface thread while enabled with an interval above 0;

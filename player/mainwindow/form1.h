@@ -54,10 +54,6 @@ public:
 
     // Title bar: drag handles, the caption-button strip, pin, minimise, exit.
     void Form_MouseDown(int button, int x, int y);
-    void ImgControl_MouseDown(int button, int x, int y);
-    void Image14_MouseDown(int button, int x, int y);
-    void ImLogo_MouseDown(int button, int x, int y);
-    void Image4_MouseDown(int button, int x, int y);
     void ImgControl_MouseMove(int button, int x, int y);
     void ImgTop_MouseDown(int button, int x, int y);
     void ImgTop_MouseMove(int button, int x, int y);

@@ -23,17 +23,16 @@ bool isNormal(const QWidget &window)
 
 void Form1::connectChrome()
 {
-    connect(ImgControl, &forms::Image::mouseDown, this, &Form1::ImgControl_MouseDown);
     connect(ImgControl, &forms::Image::mouseMove, this, &Form1::ImgControl_MouseMove);
-    connect(Image14, &forms::Image::mouseDown, this, &Form1::Image14_MouseDown);
-    connect(ImLogo, &forms::Image::mouseDown, this, &Form1::ImLogo_MouseDown);
-    connect(Image4, &forms::Image::mouseDown, this, &Form1::Image4_MouseDown);
     connect(ImgTop, &forms::Image::mouseDown, this, &Form1::ImgTop_MouseDown);
     connect(ImgTop, &forms::Image::mouseMove, this, &Form1::ImgTop_MouseMove);
     connect(Image12, &forms::Image::clicked, this, &Form1::Image12_Click);
     connect(Image9, &forms::Image::clicked, this, &Form1::Image9_Click);
     connect(Image11, &forms::Image::clicked, this, &Form1::Image11_Click);
+    // The drag handles.
     for (forms::Image *handle : {ImgControl, Image14, ImLogo, Image4}) {
+        connect(handle, &forms::Image::mouseDown, this,
+                [this, handle](int button, int x, int y) { pressDrag(button, handle, x, y); });
         connect(handle, &forms::Image::mouseMove, this,
                 [this](int button, int, int) { followDrag(button); });
         connect(handle, &forms::Image::mouseUp, this, &Form1::endDrag);
@@ -84,26 +83,6 @@ void Form1::endDrag()
 void Form1::Form_MouseDown(int button, int x, int y)
 {
     pressDrag(button, this, x, y);
-}
-
-void Form1::ImgControl_MouseDown(int button, int x, int y)
-{
-    pressDrag(button, ImgControl, x, y);
-}
-
-void Form1::Image14_MouseDown(int button, int x, int y)
-{
-    pressDrag(button, Image14, x, y);
-}
-
-void Form1::ImLogo_MouseDown(int button, int x, int y)
-{
-    pressDrag(button, ImLogo, x, y);
-}
-
-void Form1::Image4_MouseDown(int button, int x, int y)
-{
-    pressDrag(button, Image4, x, y);
 }
 
 // A lit button shows only while the pointer is over its zone of the strip.
