@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The real updater with its system calls made to fail, one at a time: every
-# renameat, fsync, syncfs and unlinkat of an update of three files (one in a
-# sub-folder) in turn, through strace's fault injection. Then a target that
-# cannot be replaced (immutable; a root-owned sub-folder for a normal user)
-# and endless answers. Each run, after one more start, leaves exactly the old
+# renameat, fsync, syncfs and unlinkat, and every opening of a target, of an
+# update of three files (one in a sub-folder) in turn, through strace's fault
+# injection. Then a target that cannot be replaced (immutable; a root-owned
+# sub-folder for a normal user) and endless answers. Each run, after one more start, leaves exactly the old
 # version or exactly the new one with no working file and no journal; a
 # failure's reason is in update.log; an endless answer costs no memory.
 bin=$1 top=$2 trust=${3:-signed}
@@ -63,15 +63,19 @@ judge() {
 fresh_install
 run_update /usr/bin/time -f %M -o "$work/normal.rss" env
 judge "no fault" 5.1
-fresh_install
-run_update strace -f -qq -o "$work/trace" -e trace=renameat,fsync,syncfs,unlinkat
-for call in renameat:EPERM fsync:EIO syncfs:EIO unlinkat:EACCES; do
-    name=${call%%:*}
+# openat counts only the opening of a target, by the name the updater opens
+# it with beside its folder (strace -P), not every library.
+targets=(-P a.dat -P b.dat -P c.dat)
+for call in renameat:EPERM fsync:EIO syncfs:EIO unlinkat:EACCES openat:EACCES; do
+    name=${call%%:*} only=()
+    [ "$name" = openat ] && only=("${targets[@]}")
+    fresh_install
+    run_update strace -f -qq -o "$work/trace" "${only[@]}" -e trace="$name"
     count=$(grep -c "^[0-9]* *$name(" "$work/trace" || true)
     [ "$count" -gt 0 ] || { echo "FAIL: the update made no $name call"; failures=$((failures + 1)); }
     for n in $(seq "$count"); do
         fresh_install
-        run_update strace -f -qq -o /dev/null -e trace="$name" -e inject="$name:error=${call#*:}:when=$n"
+        run_update strace -f -qq -o /dev/null "${only[@]}" -e trace="$name" -e inject="$name:error=${call#*:}:when=$n"
         judge "$name #$n fails"
     done
 done
