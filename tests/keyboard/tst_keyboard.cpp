@@ -320,8 +320,14 @@ void TestKeyboard::pageKeys()
     m_form->activateWindow();
     m_form->WebBrowser1->setFocus();
     if (inField) {
-        m_form->WebBrowser1->page()->runJavaScript(QStringLiteral("q.focus()"));
-        QTRY_VERIFY(QApplication::focusWidget()->inputMethodQuery(Qt::ImEnabled).toBool());
+        // The address changes as the way back starts: the field is asked for
+        // the focus until the page that has it is there.
+        const auto fieldFocused = [this] {
+            m_form->WebBrowser1->page()->runJavaScript(QStringLiteral("q.focus()"));
+            const QWidget *focus = QApplication::focusWidget();
+            return focus && focus->inputMethodQuery(Qt::ImEnabled).toBool();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(fieldFocused(), kLoadTimeout);
     }
     m_server->clearLog();
     pressKeys(key + QStringLiteral(" a"));
@@ -334,10 +340,11 @@ void TestKeyboard::pageKeys()
     // Shared: the page still answers the questions asked while waiting, or
     // drops them as it goes, after this function has returned.
     const auto typed = std::make_shared<bool>(false);
-    QTRY_VERIFY((m_form->WebBrowser1->page()->runJavaScript(
-                     QStringLiteral("q.value"),
-                     [typed](const QVariant &value) { *typed = value.toString() == "a"; }),
-                 *typed));
+    QTRY_VERIFY_WITH_TIMEOUT((m_form->WebBrowser1->page()->runJavaScript(
+                                  QStringLiteral("q.value"),
+                                  [typed](const QVariant &value) { *typed = value.toString() == "a"; }),
+                              *typed),
+                             kLoadTimeout);
     QCOMPARE(m_server->requests(), QStringList());
     QVERIFY(happened("at /kinotray/video/"));
 }
