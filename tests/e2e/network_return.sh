@@ -7,8 +7,10 @@
 #   down     the portal's port refuses at start and opens later
 #   noroute  the player's namespace has no address nor route at start;
 #            they come up later
-#   lost     the portal goes away while the player shows it; a tab chosen
-#            then shows the offline page; the portal comes back
+#   lost     a tab whose page answers with an error status shows that page
+#            (an answer is no lost portal); then the portal goes away while
+#            the player shows it, a tab chosen then shows the offline page,
+#            and the portal comes back
 #   silent   the portal takes every connection and never answers: the main
 #            window is on screen within 1 s of the launch
 # While unreachable, the main view shows the local offline page, never the
@@ -113,6 +115,9 @@ requested_within() {
         awk -v t="$mark" -v l="$1" -v p="/kinotray/$2" '$1 >= t && $3 == p { exit !($1 - t <= l) }' "$access"
 }
 
+# choose_tab N: Ctrl+N in the main window, as the keyboard chooses a tab.
+choose_tab() { xdotool windowactivate --sync "$(window Veltaro5.0)" && sleep 0.3 && xdotool key "ctrl+$1"; }
+
 passed=0 failed=0
 check() { # check NAME COMMAND...
     local name=$1; shift
@@ -129,9 +134,9 @@ offline_then_back() { # what the user sees from the first failure to the return
     local page=${2:-}
     check "${page:-the home page} asked for within 5 s of the return" requested_within 5000 "$page"
     check "both tickers fetched again" \
-        wait_for 8 eval 'requested marquee/Notice.txt && requested marquee/Sponsor.txt'
-    check "the banner reloaded" wait_for 8 requested adv/banner.html
-    check "the page shown again" wait_for 8 shows "$3"
+        wait_for 5 eval 'requested marquee/Notice.txt && requested marquee/Sponsor.txt'
+    check "the banner reloaded" wait_for 5 requested adv/banner.html
+    check "the page shown again" wait_for 5 shows "$3"
 }
 
 for case in "${cases[@]}"; do
@@ -146,13 +151,13 @@ for case in "${cases[@]}"; do
         route_up
         launch
         offline_then_back portal "" "Veltaro影视 - 首页"
-        check "the promotion window after the return" wait_for 8 requested adv/pop_ads.html
+        check "the promotion window after the return" wait_for 5 requested adv/pop_ads.html
         ;;
     noroute)
         portal_up
         launch
         offline_then_back route "" "Veltaro影视 - 首页"
-        check "the promotion window after the return" wait_for 8 requested adv/pop_ads.html
+        check "the promotion window after the return" wait_for 5 requested adv/pop_ads.html
         ;;
     lost)
         route_up
@@ -161,13 +166,17 @@ for case in "${cases[@]}"; do
         launch
         wait_for 30 window Veltaro5.0 || { echo "no main window"; cat "$work/$case.player.log"; exit 1; }
         check "the home page loaded" wait_for 20 requested ping/loaded
-        wait_for 8 eval 'requested marquee/Sponsor.txt && requested adv/pop_ads.html' || true
+        wait_for 10 eval 'requested marquee/Sponsor.txt && requested adv/pop_ads.html' || true
         sleep 2
         check "no probe of the portal while it answers" \
             [ "$(awk '$3 == "/kinotray/"' "$access" | wc -l)" -eq 1 ]
+        in_portal curl -sf "${base}__control?path=/kinotray/video/&status=500" > /dev/null
+        choose_tab 2
+        wait_for 8 requested video/ && sleep 2
+        check "an error status is no lost portal" eval '! shows 网络未连接'
         portal_down
-        xdotool windowactivate --sync "$(window Veltaro5.0)" && sleep 0.3 && xdotool key ctrl+2
-        offline_then_back portal video/ "Veltaro影视 - 影视资源"
+        choose_tab 3
+        offline_then_back portal demand/ "Veltaro影视 - 视频点播"
         ;;
     silent)
         route_up
