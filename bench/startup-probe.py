@@ -10,7 +10,8 @@ sampling SETTLE_SECONDS after it, and then counts the tree's own resident
 memory once (see own_kb). Then, when IDLE_SECONDS is not 0, it
 leaves the program alone that long and takes the CPU time the tree used
 meanwhile. Last it ends the tree. Prints one line: "<ms from launch to the
-load report> <peak PSS in KB> <own resident KB> <idle CPU ms, or 0>".
+load report> <peak PSS in KB> <own resident KB> <idle CPU ms, or 0> <launch
+time, ms since the epoch as in the access log>".
 """
 import array
 import ctypes
@@ -149,9 +150,9 @@ def main():
         except ChildProcessError:
             break
     if loaded is None:
-        print("timeout", peak, 0, 0)
+        print("timeout", peak, 0, 0, launched)
         return 1
-    print(loaded - launched, peak, own, idle_ms)
+    print(loaded - launched, peak, own, idle_ms, launched)
     return 0
 
 
