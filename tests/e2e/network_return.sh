@@ -182,16 +182,28 @@ for case in "${cases[@]}"; do
         route_up
         portal_up
         hold_back_everything
+        # The window manager's list of windows, each change as it comes: a
+        # poll of X takes 0.2 s here, too coarse for this.
+        xprop -root -spy _NET_CLIENT_LIST 2> /dev/null | while read -r line; do echo "$(now) $line"; done \
+            > "$work/clients" &
+        pids+=($!)
         launch
-        # Mapped, and painted: the skin has many colours, a window not yet
-        # drawn one or two.
-        wait_for 10 xdotool search --onlyvisible --name '^Veltaro5\.0$'
-        mapped=$(($(now) - launched))
-        id=$(xdotool search --onlyvisible --name '^Veltaro5\.0$')
-        wait_for 10 eval '[ "$(import -window "$id" -format %k info:)" -gt 16 ]'
-        painted=$(($(now) - launched))
-        echo "  main window mapped $mapped ms, painted $painted ms after the launch"
-        check "the main window mapped and painted within 1 s" [ "$painted" -le 1000 ]
+        # Each window listed is looked at until one shows the skin, which has
+        # many colours where a window not yet drawn has one or two. A look
+        # counts from its start: its own 0.2 s is not the player's.
+        painted=
+        while [ -z "$painted" ] && [ $(($(now) - launched)) -lt 10000 ]; do
+            look=$(now)
+            for id in $(tail -n 1 "$work/clients" | grep -o '0x[0-9a-f]*'); do
+                [ "$(import -window "$id" -format %k info: 2> /dev/null || echo 0)" -gt 16 ] &&
+                    painted=$((look - launched))
+            done
+        done
+        id=$(printf '0x%x' "$(xdotool search --onlyvisible --name '^Veltaro5\.0$' | head -n 1)")
+        mapped=$(awk -v id="$id" -v t="$launched" '$0 ~ id "(,|$)" { print $1 - t; exit }' "$work/clients")
+        echo "  main window listed $mapped ms, painted $painted ms after the launch"
+        check "the main window mapped within 1 s" [ "${mapped:-99999}" -le 1000 ]
+        check "and painted within 1 s" [ "${painted:-99999}" -le 1000 ]
         ;;
     *) echo "no case $case"; exit 2 ;;
     esac
