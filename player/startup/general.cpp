@@ -101,9 +101,12 @@ bool checkForUpdate(Session &session)
     // The main window loads now, hidden, as on every start that asks: a
     // second instance ends here before any question, and the promotion
     // window is kept back before one is asked. The check fetches with a
-    // download control of its own.
+    // download control of its own: the version files are small, and a
+    // server that does not send them within seconds must not keep the
+    // window away for a minute.
     Form1 &form1 = session.form1();
-    const DownloadControl inetOLUpdate;
+    DownloadControl inetOLUpdate;
+    inetOLUpdate.options.totalTimeoutSeconds = 10;
     QByteArray fetched;
     downloadUpdateInfor(client.updateUrl, staging, [&](const QString &url, qint64 maxBytes) {
         fetched = inetOLUpdate.openUrl(url, maxBytes);
@@ -144,7 +147,7 @@ bool checkForUpdate(Session &session)
         if (const QString problem = updaterNameProblem(name); !problem.isEmpty())
             throw Error(problem);
         stageProgram(urlForName(client.updateUrl, name), FolderHandle(staging), name,
-                     published->trust, inetOLUpdate.options);
+                     published->trust, HttpOptions{});
         seams.startProgram(programFile(seams.installFolder, QStringLiteral("check")));
     } else {
         seams.startProgram(programFile(seams.installFolder, QStringLiteral("update")));
