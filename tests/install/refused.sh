@@ -37,7 +37,7 @@ refused "package that updates itself" "VELTARO_SELF_UPDATE is ON" \
     cpack --config "$work/self-update/CPackConfig.cmake" -B "$work/out"
 refused "install into another prefix than configured" "configure it with -DCMAKE_INSTALL_PREFIX=$work/prefix" \
     cmake --install "$work/self-update" --prefix "$work/prefix"
-refused "package of a build for /usr/local" "configured with -DCMAKE_INSTALL_PREFIX=/usr" \
+refused "package of a build for another prefix" "configured with -DCMAKE_INSTALL_PREFIX=/usr" \
     cpack --config "$work/usr-local/CPackConfig.cmake" -B "$work/out"
 refused "package of another version" "configure the build with -DVELTARO_VERSION=9.9" \
     cpack --config "$package_build/CPackConfig.cmake" -R 9.9 -B "$work/out"
