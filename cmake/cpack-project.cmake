@@ -15,5 +15,11 @@ if(NOT CPACK_PACKAGE_VERSION STREQUAL CPACK_VELTARO_VERSION)
           "The package would say ${CPACK_PACKAGE_VERSION} and its programs ${CPACK_VELTARO_VERSION}: "
           "configure the build with -DVELTARO_VERSION=${CPACK_PACKAGE_VERSION} instead of cpack -R.")
 endif()
+if(NOT CPACK_PACKAGING_INSTALL_PREFIX STREQUAL "/usr")
+  message(FATAL_ERROR
+          "This build installs into ${CPACK_PACKAGING_INSTALL_PREFIX}, but the package's files belong "
+          "in /usr, /etc and /usr/lib/veltaro. Package a build configured with "
+          "-DCMAKE_INSTALL_PREFIX=/usr, as tools/package does.")
+endif()
 set(VELTARO_SOURCE_DIR "${CPACK_VELTARO_SOURCE_DIR}")
 include("${CPACK_VELTARO_SOURCE_DIR}/cmake/source-date-epoch.cmake")

@@ -67,10 +67,11 @@ void resolve(T &value, const Source<T> &source, const QProcessEnvironment &env,
     }
 }
 
+} // namespace
+
 Settings processSettings()
 {
-    // Read at each use: the test suites change the environment between cases.
-    // A complaint is still worth one line per process, not one per page.
+    // A complaint is worth one line per process, however often it is read.
     static QSet<QString> told;
     Settings s = resolveSettings(QProcessEnvironment::systemEnvironment());
     for (const QString &line : s.complaints)
@@ -80,8 +81,6 @@ Settings processSettings()
         }
     return s;
 }
-
-} // namespace
 
 QStringList settingsFiles(const QProcessEnvironment &env)
 {
@@ -118,19 +117,4 @@ Settings resolveSettings(const QProcessEnvironment &env)
         s.updateCheck, {"VELTARO_UPDATE_CHECK", QStringLiteral("Update/UpdateCheck"), parseMode},
         env, files, s.complaints);
     return s;
-}
-
-QString portalRoot()
-{
-    return processSettings().portalRoot;
-}
-
-QString homeSiteUrl()
-{
-    return processSettings().homeSiteUrl;
-}
-
-UpdateCheckMode updateCheckMode()
-{
-    return processSettings().updateCheck;
 }

@@ -27,8 +27,7 @@ struct Settings {
 QStringList settingsFiles(const QProcessEnvironment &env);
 Settings resolveSettings(const QProcessEnvironment &env);
 
-// The settings of this process. A skipped value is reported on stderr, once
-// per process.
-QString portalRoot();
-QString homeSiteUrl();
-UpdateCheckMode updateCheckMode();
+// The settings of this process, read from its environment and files at each
+// call: a program reads them once at start and passes them on. A skipped
+// value is reported on stderr, once per process.
+Settings processSettings();

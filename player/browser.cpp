@@ -7,10 +7,12 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
 #include <QWebEnginePage>
 
 namespace
@@ -33,6 +35,23 @@ const QString windowOpenScript = QStringLiteral(R"((function () {
         return opened;
     };
 })();)").arg(windowOpenMark);
+
+// A failure in which the server never answered (the engine's network error
+// codes: -7 timed out, -1xx connection, -324 empty answer, -8xx name look-up).
+bool noAnswer(const QWebEngineLoadingInfo &info)
+{
+    switch (info.errorDomain()) {
+    case QWebEngineLoadingInfo::ConnectionErrorDomain:
+    case QWebEngineLoadingInfo::DnsErrorDomain:
+        return true;
+    case QWebEngineLoadingInfo::InternalErrorDomain:
+        return info.errorCode() == -7;
+    case QWebEngineLoadingInfo::HttpErrorDomain:
+        return info.errorCode() == -324;
+    default:
+        return false;
+    }
+}
 
 } // namespace
 
@@ -96,6 +115,15 @@ BrowserView::BrowserView(QWidget *parent, QWebEngineProfile *profile)
     : QWebEngineView(parent), Twips(this)
 {
     setPage(new BrowserPage(profile, this));
+    // The engine's error pages are in no language of ours; the windows show
+    // pages of their own instead.
+    settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    connect(page(), &QWebEnginePage::loadingChanged, this,
+            [this](const QWebEngineLoadingInfo &info) {
+                m_loaded = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus;
+                if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && noAnswer(info))
+                    emit unreachable();
+            });
     connect(this, &QWebEngineView::loadFinished, this,
             [this](bool) { emit documentComplete(url()); });
     // The address is known only here, before any page is asked for; left

@@ -18,9 +18,11 @@ public:
     // The page belongs to the default profile unless given another.
     explicit BrowserView(QWidget *parent = nullptr, QWebEngineProfile *profile = nullptr);
 
-    // An http(s) or file URL, or a local file path. Returns at once; a failed
-    // load is not reported.
+    // An http(s) or file URL, or a local file path. Returns at once; a load
+    // that fails for want of an answer is reported by unreachable().
     void navigate(const QString &urlOrPath);
+    // The page now shown finished loading and succeeded.
+    bool hasLoaded() const { return m_loaded; }
     // Silent: the page shows no alert, confirm or prompt dialogs, and the view
     // none of its own.
     void setSilent(bool on);
@@ -56,6 +58,11 @@ public:
 signals:
     // The page finished loading (successfully or not).
     void documentComplete(const QUrl &url);
+    // The server of the page gave no answer: refused, reset, no route, name
+    // not resolved, timed out. The view then shows nothing; the engine's
+    // own error page is never shown. An answer with an error status is a
+    // page like any other.
+    void unreachable();
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
@@ -64,6 +71,7 @@ private:
     friend class BrowserPage;
     void openNewWindow(const QUrl &url);
     bool m_silent = false;
+    bool m_loaded = false;
     NewWindowHandler m_newWindow;
     OpenLink m_openLink;
     ContextMenuHandler m_contextMenu;

@@ -166,7 +166,7 @@ void frmUpdate::fail(const QString &reason)
     logUpdateFailure(QStringLiteral("update"), reason);
     m_seams.message(this, QStringLiteral("更新出错，请到官网下载新版"), QStringLiteral("在线更新"),
                     QMessageBox::Critical, QMessageBox::Ok);
-    m_seams.openLink(homeSiteUrl());
+    m_seams.openLink(processSettings().homeSiteUrl);
     m_mayClose = true;
     close();
 }

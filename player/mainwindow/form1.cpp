@@ -1,11 +1,10 @@
 #include "form1.h"
 
-#include "../startup/general.h"
+#include "../startup/portalwatch.h"
 #include "../tickers/frminf.h"
 #include "../tickers/tickers.h"
 #include "module.h"
 #include "p.h"
-#include "settings.h"
 #include "windowing.h"
 
 #include <QCloseEvent>
@@ -13,9 +12,25 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
-Form1::Form1(Seams &seams) : QWidget(nullptr, Qt::FramelessWindowHint), m_seams(seams)
+Form1::Form1(Run &run)
+    : QWidget(nullptr, Qt::FramelessWindowHint), m_run(run), m_seams(run.seams),
+      m_watch(new PortalWatch([root = run.settings.portalRoot] { return portalAnswers(root); },
+                              this))
 {
     createControls();
+    m_notice = std::make_unique<tickers::Ticker>(NoticeText, intNoticeIndex, labNotice, Timer1,
+                                                 QStringLiteral("访问官方动态文件出错!"));
+    m_sponsor = std::make_unique<tickers::Ticker>(SponsorText, intSponsorIndex, labSponsor, Timer2,
+                                                  QStringLiteral("访问赞助商字幕文件出错!"));
+    connect(m_watch, &PortalWatch::returned, this, &Form1::portalReturned);
+    connect(WebBrowser1, &BrowserView::unreachable, this, [this] {
+        showOfflinePage();
+        m_watch->lost();
+    });
+    connect(WebBrowser2, &BrowserView::unreachable, this, [this] {
+        Picture1->hide();
+        m_watch->lost();
+    });
     connectChrome();
     connectTabs();
     connectPopups();
@@ -56,29 +71,82 @@ void Form1::Form_Load()
     if (!isVisible())
         Form_Resize();
 
-    if (General::intOnline == 1) {
-        keyFilter = new BrowserKeyFilter(this);
-        keyFilter->attach(WebBrowser1);
-
-        WebBrowser2->setSilent(true);
-        WebBrowser2->navigate(portalRoot() + QStringLiteral("adv/banner.html"));
-        WebBrowser1->setSilent(true);
-        WebBrowser1->navigate(portalRoot());
-
-        NoticeText = FetchText(portalRoot() + QStringLiteral("marquee/Notice.txt"));
-        SponsorText = FetchText(portalRoot() + QStringLiteral("marquee/Sponsor.txt"));
-        ShowNoticeItem(NoticeText, labNotice, 0);
-        ShowSponsorItem(SponsorText, labSponsor, 0);
-
-        m_frmInf = new FrmInf(this, m_seams);
-        m_frmInf->installEventFilter(this);
-        m_frmInf->show();
+    if (m_run.intOnline == 1) {
+        loadPortal();
     } else {
         Picture1->hide();
-        WebBrowser1->navigate(m_seams.installFolder + QStringLiteral("/404.html"));
+        showOfflinePage();
+        // The network may come later, as when the computer joins its
+        // wireless network after the client has started at log-in.
+        m_watch->lost();
     }
 
     Module::subclassMainWindow(this);
+}
+
+void Form1::loadPortal()
+{
+    if (!keyFilter) {
+        keyFilter = new BrowserKeyFilter(this);
+        keyFilter->attach(WebBrowser1);
+    }
+    // A view that shows the portal already stays as it is: the user may be
+    // reading it.
+    const QString &root = m_run.settings.portalRoot;
+    if (!WebBrowser2->hasLoaded()) {
+        Picture1->show();
+        WebBrowser2->setSilent(true);
+        WebBrowser2->navigate(root + QStringLiteral("adv/banner.html"));
+    }
+    if (!WebBrowser1->hasLoaded() || WebBrowser1->url().isLocalFile()) {
+        WebBrowser1->setSilent(true);
+        WebBrowser1->navigate(root + tabPath(m_currentTab));
+    }
+    // In the background: the window shows and answers while they arrive.
+    fetchTickerTexts();
+}
+
+void Form1::raisePromotion()
+{
+    if (m_promotionRaised || m_promotionWithheld)
+        return;
+    m_promotionRaised = true;
+    m_frmInf = new FrmInf(this, m_run);
+    m_frmInf->installEventFilter(this);
+    // Keys typed into the page meanwhile stay with the page.
+    if (isVisible())
+        m_frmInf->setAttribute(Qt::WA_ShowWithoutActivating);
+    m_frmInf->show();
+}
+
+void Form1::withholdPromotion()
+{
+    m_promotionWithheld = true;
+    if (m_frmInf)
+        m_frmInf->hide();
+}
+
+void Form1::showOfflinePage()
+{
+    WebBrowser1->navigate(m_seams.installFolder + QStringLiteral("/404.html"));
+}
+
+void Form1::portalUnreachable()
+{
+    // No ticker text came. A page of the portal that has loaded stays; one
+    // still awaited gives way to the local page, and the banner to the bar
+    // behind it.
+    if (!WebBrowser1->hasLoaded())
+        showOfflinePage();
+    if (!WebBrowser2->hasLoaded())
+        Picture1->hide();
+    m_watch->lost();
+}
+
+void Form1::portalReturned()
+{
+    m_run.intOnline = 1;
+    loadPortal();
 }
 
 void Form1::Form_Unload()

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "../startup/run.h"
 #include "../tickers/frminf.h"
 #include "browser.h"
 #include "forms/forms.h"
-#include "http.h"
 #include "layout.h"
-#include "platform.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -14,7 +13,12 @@
 
 class QLockFile;
 class QShortcut;
+class PortalWatch;
 class p;
+namespace tickers
+{
+class Ticker;
+}
 
 // The main window: a frameless, picture-drawn window around the portal view.
 // Its handlers live in the file of their concern: load and end here and in
@@ -26,17 +30,23 @@ class Form1 : public QWidget
 {
     Q_OBJECT
 public:
-    explicit Form1(Seams &seams);
+    explicit Form1(Run &run);
     ~Form1() override;
 
     // Single instance, start-up size, the online or offline view, the hook.
     void Form_Load();
+    // The promotion window does not show in this run, or no longer: an
+    // update is being offered.
+    void withholdPromotion();
     // Ends the process at once; no other window's unload handling runs.
     void Form_Unload();
     // The layout pass for the current client size.
     void Form_Resize();
 
     Seams &seams() { return m_seams; }
+    const Run &run() const { return m_run; }
+    // Watches for the portal's return while it does not answer.
+    PortalWatch &portalWatch() const { return *m_watch; }
     FrmInf *frmInf() const { return m_frmInf; }
     // Every control with a place on the window, front to back, as one table
     // made from the design: the creation, the stacking, the layout pass and
@@ -97,7 +107,6 @@ public:
     forms::PictureBox *Picture4;
     forms::PictureBox *Picture3;
     forms::PictureBox *Picture1;
-    DownloadControl inetOLUpdate;
     forms::Timer *Timer1;
     forms::PictureBox *right1;
     forms::PictureBox *left1;
@@ -191,14 +200,35 @@ private:
     // A text field of the portal page has the keyboard focus.
     bool typingInPage() const;
     void navigateTab(const QString &path);
+    // The portal path of a tab, by its place in tabs().
+    static QString tabPath(int tab);
+    void openTag(const forms::Label *label);
+    // The online view: the banner, the page of the chosen tab, the ticker
+    // texts and, once they are in, the promotion window.
+    void loadPortal();
+    void fetchTickerTexts();
+    void raisePromotion();
+    void showOfflinePage();
+    // The portal did not answer the ticker fetches: the local page instead
+    // of one still awaited, and a watch for its return.
+    void portalUnreachable();
+    // It answers again: everything the online view shows loads once more.
+    void portalReturned();
     p &menuHolder();
 
     bool acquireSingleInstance();
 
+    Run &m_run;
     Seams &m_seams;
     QList<Control> m_controls;
+    std::unique_ptr<tickers::Ticker> m_notice;
+    std::unique_ptr<tickers::Ticker> m_sponsor;
+    PortalWatch *m_watch;
     std::unique_ptr<QLockFile> m_instanceLock;
     QPointer<FrmInf> m_frmInf;
+    // Raised once per run at most; never after an update was offered.
+    bool m_promotionRaised = false;
+    bool m_promotionWithheld = false;
     p *m_p = nullptr; // a child of the window, made at the first page menu
     // The point of the window, in pixels, that a left press on a drag handle
     // grabbed; it stays under the pointer while the window is dragged.

@@ -1,9 +1,7 @@
 // Form1's tab row. The pictures the tabs show are the row's only state: each
 // handler copies the normal or lit picture from its store onto the tab.
-#include "../startup/general.h"
 #include "form1.h"
 #include "forms/accessible.h"
-#include "settings.h"
 
 #include <algorithm>
 
@@ -25,6 +23,11 @@ const QString tabPaths[] = {QString(),
                             QStringLiteral("guestbook/")};
 
 } // namespace
+
+QString Form1::tabPath(int tab)
+{
+    return tabPaths[tab];
+}
 
 QList<forms::Label *> Form1::tabs() const
 {
@@ -62,10 +65,10 @@ void Form1::navigateTab(const QString &path)
         m_currentTab = chosen;
         forms::accessible::stateChanged(tabs().at(m_currentTab), selection);
     }
-    if (General::intOnline == 1)
-        WebBrowser1->navigate(portalRoot() + path);
+    if (m_run.intOnline == 1)
+        WebBrowser1->navigate(m_run.settings.portalRoot + path);
     else
-        WebBrowser1->navigate(m_seams.installFolder + QStringLiteral("/404.html"));
+        showOfflinePage();
 }
 
 void Form1::Label5_Click()

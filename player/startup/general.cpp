@@ -1,8 +1,8 @@
 #include "general.h"
 
 #include "../mainwindow/form1.h"
-#include "../tickers/frminf.h"
 #include "error.h"
+#include "http.h"
 #include "programfile.h"
 #include "publishednames.h"
 #include "safefile.h"
@@ -15,19 +15,17 @@
 #include <QDir>
 #include <QFileInfo>
 
-qint16 General::intOnline = 0;
-
 namespace General
 {
 
-Session::Session(Seams seams) : m_seams(std::move(seams)) {}
+Session::Session(Seams seams, Settings settings) : m_run(std::move(seams), std::move(settings)) {}
 
 Session::~Session() = default;
 
 Form1 &Session::form1()
 {
     if (!m_form1) {
-        m_form1 = std::make_unique<Form1>(m_seams);
+        m_form1 = std::make_unique<Form1>(m_run);
         m_form1->Form_Load();
     }
     return *m_form1;
@@ -41,9 +39,9 @@ bool checkOnline(const Seams &seams)
 namespace
 {
 
-bool drawHits(Seams &seams)
+bool drawHits(const Run &run)
 {
-    switch (updateCheckMode()) {
+    switch (run.settings.updateCheck) {
     case UpdateCheckMode::Always:
         return true;
     case UpdateCheckMode::Never:
@@ -51,7 +49,7 @@ bool drawHits(Seams &seams)
     case UpdateCheckMode::Draw:
         break;
     }
-    const int draw = static_cast<int>(seams.random() * 8 + 1);
+    const int draw = static_cast<int>(run.seams.random() * 8 + 1);
     return draw == 6;
 }
 
@@ -81,11 +79,11 @@ bool checkForUpdate(Session &session)
 {
     Seams &seams = session.seams();
     if (!checkOnline(seams)) {
-        intOnline = 0;
+        session.run().intOnline = 0;
         return false;
     }
-    intOnline = 1;
-    if (!seams.updatesItself || !drawHits(seams))
+    session.run().intOnline = 1;
+    if (!seams.updatesItself || !drawHits(session.run()))
         return false;
     // A system-wide install belongs to the package manager: an update the
     // user cannot write would always end in the updater's error message.
@@ -100,9 +98,18 @@ bool checkForUpdate(Session &session)
         return false;
     const ClientInfo client = clientInfo(seams.installFolder);
     const QString staging = stagingFolder();
+    // The main window loads now, hidden, as on every start that asks: a
+    // second instance ends here before any question, and the promotion
+    // window is kept back before one is asked. The check fetches with a
+    // download control of its own: the version files are small, and a
+    // server that does not send them within seconds must not keep the
+    // window away for a minute.
+    Form1 &form1 = session.form1();
+    DownloadControl inetOLUpdate;
+    inetOLUpdate.options.totalTimeoutSeconds = 10;
     QByteArray fetched;
     downloadUpdateInfor(client.updateUrl, staging, [&](const QString &url, qint64 maxBytes) {
-        fetched = session.form1().inetOLUpdate.openUrl(url, maxBytes);
+        fetched = inetOLUpdate.openUrl(url, maxBytes);
         return fetched;
     });
 
@@ -112,7 +119,7 @@ bool checkForUpdate(Session &session)
     try {
         published = verifiedUpdate(
             client.updateUrl, fetched, seams.updateKey, [&](const QString &url, qint64 maxBytes) {
-                return session.form1().inetOLUpdate.openUrlIfPublished(url, maxBytes);
+                return inetOLUpdate.openUrlIfPublished(url, maxBytes);
             });
     } catch (const Error &error) {
         logUpdateFailure(QStringLiteral("player"),
@@ -126,8 +133,7 @@ bool checkForUpdate(Session &session)
         return false;
     }
 
-    if (FrmInf *promotion = session.form1().frmInf())
-        promotion->hide();
+    form1.withholdPromotion();
     const auto answer =
         seams.message(nullptr, QStringLiteral("已出最新版，是否更新?"), QStringLiteral("在线更新"),
                       QMessageBox::Information, QMessageBox::Yes | QMessageBox::No);
@@ -141,7 +147,7 @@ bool checkForUpdate(Session &session)
         if (const QString problem = updaterNameProblem(name); !problem.isEmpty())
             throw Error(problem);
         stageProgram(urlForName(client.updateUrl, name), FolderHandle(staging), name,
-                     published->trust, session.form1().inetOLUpdate.options);
+                     published->trust, HttpOptions{});
         seams.startProgram(programFile(seams.installFolder, QStringLiteral("check")));
     } else {
         seams.startProgram(programFile(seams.installFolder, QStringLiteral("update")));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform.h"
+#include "run.h"
 
 #include <QtGlobal>
 #include <memory>
@@ -10,26 +10,23 @@ class Form1;
 namespace General
 {
 
-// 1 when the start-up probe found a connection, else 0. Written only by
-// Main, before the main window exists; any value other than 1 means offline.
-extern qint16 intOnline;
-
 // The windows of one run. Form1 is created at its first use and kept; its
 // load runs at creation whether or not it is being shown.
 class Session
 {
 public:
-    explicit Session(Seams seams);
+    explicit Session(Seams seams, Settings settings = processSettings());
     ~Session();
 
-    Seams &seams() { return m_seams; }
+    Run &run() { return m_run; }
+    Seams &seams() { return m_run.seams; }
     // Creates Form1 (running its load) at the first call. A load that fails
     // leaves the window created as the interrupted load left it; the error
     // reaches the caller.
     Form1 &form1();
 
 private:
-    Seams m_seams;
+    Run m_run;
     std::unique_ptr<Form1> m_form1;
 };
 

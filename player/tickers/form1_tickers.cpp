@@ -1,44 +1,7 @@
 // Form1's news and sponsor tickers.
 #include "../mainwindow/form1.h"
-#include "../startup/general.h"
+#include "http.h"
 #include "tickers.h"
-
-namespace
-{
-
-const QString noticeError = QStringLiteral("访问官方动态文件出错!");
-const QString sponsorError = QStringLiteral("访问赞助商字幕文件出错!");
-
-// An item that cannot be shown leaves the link and the timer as they were, so
-// a click still opens the last good item.
-void showItem(const QString &text, forms::Label *label, qint16 index, forms::Timer *timer,
-              const QString &errorCaption)
-{
-    const std::optional<tickers::Item> item = tickers::item(text, index);
-    if (!item) {
-        label->setCaption(errorCaption);
-        label->setToolTipText(tickers::toolTipFor(label->text()));
-        return;
-    }
-    label->setCaption(item->caption);
-    label->setToolTipText(tickers::toolTipFor(label->text()));
-    label->setTag(item->link);
-    timer->setEnabled(true);
-}
-
-void openTag(Seams &seams, const forms::Label *label)
-{
-    if (General::intOnline != 1)
-        return;
-    // Only a web address goes to the desktop: the ticker files come from the
-    // network, and a program path or script there must not be run. The blanks
-    // around it go, so the last item of a CR LF file opens too.
-    const QString link = webAddress(label->tag());
-    if (!link.isEmpty())
-        seams.openLink(link);
-}
-
-} // namespace
 
 void Form1::connectTickers()
 {
@@ -50,30 +13,65 @@ void Form1::connectTickers()
 
 void Form1::ShowNoticeItem(const QString &text, forms::Label *label, qint16 index)
 {
-    showItem(text, label, index, Timer1, noticeError);
+    m_notice->show(text, label, index);
 }
 
 void Form1::ShowSponsorItem(const QString &text, forms::Label *label, qint16 index)
 {
-    showItem(text, label, index, Timer2, sponsorError);
+    m_sponsor->show(text, label, index);
 }
 
 void Form1::Timer1_Timer()
 {
-    ShowNoticeItem(NoticeText, labNotice, tickers::nextItem(intNoticeIndex, NoticeText));
+    m_notice->tick();
 }
 
 void Form1::Timer2_Timer()
 {
-    ShowSponsorItem(SponsorText, labSponsor, tickers::nextItem(intSponsorIndex, SponsorText));
+    m_sponsor->tick();
 }
 
 void Form1::labNotice_Click()
 {
-    openTag(m_seams, labNotice);
+    openTag(labNotice);
 }
 
 void Form1::labSponsor_Click()
 {
-    openTag(m_seams, labSponsor);
+    openTag(labSponsor);
+}
+
+void Form1::openTag(const forms::Label *label)
+{
+    if (m_run.intOnline != 1)
+        return;
+    // Only a web address goes to the desktop: the ticker files come from the
+    // network, and a program path or script there must not be run. The blanks
+    // around it go, so the last item of a CR LF file opens too.
+    const QString link = webAddress(label->tag());
+    if (!link.isEmpty())
+        m_seams.openLink(link);
+}
+
+// Both texts are fetched alongside each other; each ticker shows its item 0
+// as its own text arrives, and the promotion window waits for both.
+void Form1::fetchTickerTexts()
+{
+    struct Pending {
+        int left = 2;
+        bool answered = true;
+    };
+    auto pending = std::make_shared<Pending>();
+    const auto arrived = [this, pending](bool answered) {
+        pending->answered = pending->answered && answered;
+        if (--pending->left > 0)
+            return;
+        if (pending->answered)
+            raisePromotion();
+        else
+            portalUnreachable();
+    };
+    const QString &root = m_run.settings.portalRoot;
+    m_notice->fetch(root + QStringLiteral("marquee/Notice.txt"), arrived);
+    m_sponsor->fetch(root + QStringLiteral("marquee/Sponsor.txt"), arrived);
 }

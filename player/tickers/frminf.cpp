@@ -1,14 +1,13 @@
 #include "frminf.h"
 
 #include "forms/accessible.h"
-#include "settings.h"
 #include "skinpicture.h"
 #include "windowing.h"
 
 #include <QKeyEvent>
 
-FrmInf::FrmInf(QWidget *owner, Seams &seams)
-    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint), m_seams(seams)
+FrmInf::FrmInf(QWidget *owner, Run &run)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint), m_run(run), m_seams(run.seams)
 {
     // A close unloads the window; the view and the timer go with it.
     setAttribute(Qt::WA_DeleteOnClose);
@@ -60,7 +59,7 @@ void FrmInf::moveTwips(int left, int top)
 
 void FrmInf::Form_Load()
 {
-    WebBrowser1->navigate(portalRoot() + QStringLiteral("adv/pop_ads.html"));
+    WebBrowser1->navigate(m_run.settings.portalRoot + QStringLiteral("adv/pop_ads.html"));
     const QRect screen = m_seams.screenAreaTwips();
     moveTwips(screen.x() + screen.width() - widthTwips(), screen.y() + screen.height());
     Timer1->setInterval(20);

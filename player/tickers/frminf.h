@@ -2,7 +2,7 @@
 
 #include "browser.h"
 #include "forms/forms.h"
-#include "platform.h"
+#include "../startup/run.h"
 
 #include <QWidget>
 
@@ -13,7 +13,7 @@ class FrmInf : public QWidget
 {
     Q_OBJECT
 public:
-    FrmInf(QWidget *owner, Seams &seams);
+    FrmInf(QWidget *owner, Run &run);
 
     void Form_Load();
     void Timer1_Timer();
@@ -39,6 +39,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    Run &m_run;
     Seams &m_seams;
     // Kept in twips so that a position is never rounded twice.
     int m_leftTwips = 0;

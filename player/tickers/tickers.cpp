@@ -1,5 +1,8 @@
 #include "tickers.h"
 
+#include "../background.h"
+#include "error.h"
+#include "forms/forms.h"
 #include "http.h"
 
 #include <limits>
@@ -53,13 +56,61 @@ QString toolTipFor(const QString &text)
            QStringLiteral("</p>");
 }
 
+Ticker::Ticker(QString &text, qint16 &counter, forms::Label *label, forms::Timer *timer,
+               QString errorCaption)
+    : m_text(text), m_counter(counter), m_label(label), m_timer(timer),
+      m_errorCaption(std::move(errorCaption))
+{
+}
+
+void Ticker::show(const QString &text, forms::Label *label, qint16 index) const
+{
+    const std::optional<Item> shown = item(text, index);
+    if (!shown) {
+        label->setCaption(m_errorCaption);
+        label->setToolTipText(toolTipFor(label->text()));
+        return;
+    }
+    label->setCaption(shown->caption);
+    label->setToolTipText(toolTipFor(label->text()));
+    label->setTag(shown->link);
+    m_timer->setEnabled(true);
+}
+
+void Ticker::tick()
+{
+    show(m_text, m_label, nextItem(m_counter, m_text));
+}
+
+void Ticker::fetch(const QString &url, std::function<void(bool answered)> done)
+{
+    inBackground(
+        m_label,
+        [url]() -> std::optional<QString> {
+            try {
+                return FetchText(url);
+            } catch (const Error &) {
+                return std::nullopt;
+            }
+        },
+        [this, done = std::move(done)](std::optional<QString> text) {
+            if (text) {
+                m_text = *text;
+                m_counter = 0;
+                show(m_text, m_label, 0);
+            } else if (m_text.isEmpty()) {
+                show(m_text, m_label, 0);
+            }
+            done(text.has_value());
+        });
+}
+
 } // namespace tickers
 
 QString FetchText(const QString &url)
 {
-    // Both ticker files are fetched while the main window loads, before it
-    // is shown: a portal that never answers, drips or never ends its answer
-    // must not hold the window back for long nor fill the memory.
+    // A portal that never answers, drips or never ends its answer must not
+    // keep the ticker's error caption away for long nor fill the memory.
     HttpOptions options;
     options.stallTimeoutSeconds = 8;
     options.totalTimeoutSeconds = 10;

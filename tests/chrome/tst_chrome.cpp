@@ -88,7 +88,8 @@ private slots:
     void maximiseAndRestore();
 
 private:
-    Seams m_seams;
+    Run m_run{Seams::system()};
+    Seams &m_seams = m_run.seams;
     int m_ends = 0;
     std::unique_ptr<Form1> m_form;
     QSize m_startSize{1013, 667};
@@ -99,7 +100,7 @@ void TestChrome::init()
     m_ends = 0;
     m_seams = Seams::system();
     m_seams.endProcess = [this] { ++m_ends; };
-    m_form = std::make_unique<Form1>(m_seams);
+    m_form = std::make_unique<Form1>(m_run);
     m_form->resize(m_startSize);
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));

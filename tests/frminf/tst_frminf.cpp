@@ -33,7 +33,8 @@ private:
     QTemporaryDir m_root;
     std::unique_ptr<PortalServer> m_server;
     std::unique_ptr<QWidget> m_owner;
-    Seams m_seams;
+    Run m_run{Seams::system()};
+    Seams &m_seams = m_run.seams;
     QRect m_screen; // the work area, in twips
 };
 
@@ -46,7 +47,7 @@ void TestFrmInf::initTestCase()
     page.close();
     m_server = std::make_unique<PortalServer>(m_root.path());
     QVERIFY(m_server->isRunning());
-    qputenv("VELTARO_PORTAL_ROOT", m_server->url(QStringLiteral("kinotray/")).toUtf8());
+    m_run.settings.portalRoot = m_server->url(QStringLiteral("kinotray/"));
 }
 
 void TestFrmInf::cleanupTestCase()
@@ -69,7 +70,7 @@ void TestFrmInf::cleanup()
 
 FrmInf *TestFrmInf::create()
 {
-    return new FrmInf(m_owner.get(), m_seams);
+    return new FrmInf(m_owner.get(), m_run);
 }
 
 int TestFrmInf::runSlide(FrmInf *window)

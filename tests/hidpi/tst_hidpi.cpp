@@ -17,7 +17,8 @@ private slots:
     void handCursor();
 
 private:
-    Seams m_seams = Seams::system();
+    Run m_run{Seams::system()};
+    Seams &m_seams = m_run.seams;
     std::unique_ptr<Form1> m_form;
     qreal m_ratio = 1;
 };
@@ -64,7 +65,7 @@ void TestHighDpi::initTestCase()
 {
     m_ratio = qApp->devicePixelRatio();
     QVERIFY2(m_ratio > 1, "run with QT_SCALE_FACTOR above 1");
-    m_form = std::make_unique<Form1>(m_seams);
+    m_form = std::make_unique<Form1>(m_run);
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
 }

@@ -80,13 +80,21 @@ This installation does not update itself: the package manager, or whoever instal
     ! grep -q '^[^#;[]' "$conf" || fail "$conf sets: $(grep '^[^#;[]' "$conf")"
 }
 
+# configure_for PREFIX: the build set up to install into PREFIX, which the
+# layout and the paths in the menu entry and commands follow.
+configure_for() {
+    cmake "$build" -DCMAKE_INSTALL_PREFIX="$1" > /dev/null && cmake --build "$build" --target docs > /dev/null
+}
+
 # A user prefix, with a space in its path as home folders may have.
 prefix="$work/home dir/.local"
-cmake --install "$build" --prefix "$prefix" > "$work/user.log"
+configure_for "$prefix"
+cmake --install "$build" > "$work/user.log"
 check "" "$prefix" "$prefix/opt/veltaro" "veltaro.conf.example " "$prefix/share/doc/veltaro/veltaro.conf.example"
 
 # The system package: the folder goes to /usr/lib/veltaro, the rest under /usr.
-DESTDIR=$work/stage cmake --install "$build" --prefix /usr > "$work/system.log"
+configure_for /usr
+DESTDIR=$work/stage cmake --install "$build" > "$work/system.log"
 check "$work/stage" /usr /usr/lib/veltaro "" /etc/xdg/veltaro/veltaro.conf
 [ "$(ls "$work/stage" | tr '\n' ' ')" = "etc usr " ] || fail "the package would install $(ls "$work/stage")"
 

@@ -21,8 +21,8 @@ using Sizes = QList<QSize>;
 Geometry designGeometry()
 {
     static const Geometry design = [] {
-        Seams seams = Seams::system();
-        const Form1 form(seams);
+        Run run(Seams::system());
+        const Form1 form(run);
         Geometry g;
         for (const Form1::Control &control : form.controls()) {
             if (control.placed)
@@ -81,7 +81,8 @@ private slots:
 
 private:
     std::unique_ptr<Form1> makeShownForm(const QSize &pixels);
-    Seams m_seams;
+    Run m_run{Seams::system()};
+    Seams &m_seams = m_run.seams;
 };
 
 void TestLayout::init()
@@ -92,7 +93,7 @@ void TestLayout::init()
 
 std::unique_ptr<Form1> TestLayout::makeShownForm(const QSize &pixels)
 {
-    auto form = std::make_unique<Form1>(m_seams);
+    auto form = std::make_unique<Form1>(m_run);
     form->resize(pixels);
     form->show();
     if (!QTest::qWaitForWindowExposed(form.get()))
@@ -325,7 +326,7 @@ void TestLayout::cursorRule()
 {
     QFETCH(QString, label);
     QFETCH(bool, hand);
-    Form1 form(m_seams);
+    Form1 form(m_run);
     auto *control = qobject_cast<forms::Label *>(form.control(label));
     QVERIFY(control);
     // Until the first pass every label but labSponsor shows the arrow.
@@ -427,7 +428,7 @@ void TestLayout::labelSizes()
     QFETCH(QString, label);
     QFETCH(QString, caption);
     QFETCH(QSize, twips);
-    Form1 form(m_seams);
+    Form1 form(m_run);
     auto *control = qobject_cast<forms::Label *>(form.control(label));
     QVERIFY(control);
     if (!caption.isEmpty())

@@ -151,7 +151,8 @@ private:
     QTemporaryDir m_install;
     QTemporaryDir m_runtime;
     std::unique_ptr<PortalServer> m_server;
-    Seams m_seams;
+    Run m_run{Seams::system()};
+    Seams &m_seams = m_run.seams;
     QStringList m_messages;
     QStringList m_opened;
     std::unique_ptr<Form1> m_form;
@@ -181,7 +182,7 @@ void TestPopups::initTestCase()
     writeFile(m_install.filePath(QStringLiteral("404.html")), page("offline"));
     m_server = std::make_unique<PortalServer>(m_root.path());
     QVERIFY(m_server->isRunning());
-    qputenv("VELTARO_PORTAL_ROOT", url(QString()).toUtf8());
+    m_run.settings.portalRoot = url(QString());
 
     m_seams = Seams::system();
     m_seams.installFolder = m_install.path();
@@ -195,11 +196,11 @@ void TestPopups::initTestCase()
 
 void TestPopups::init()
 {
-    General::intOnline = 1;
+    m_run.intOnline = 1;
     m_messages.clear();
     m_opened.clear();
     m_server->reset();
-    m_form = std::make_unique<Form1>(m_seams);
+    m_form = std::make_unique<Form1>(m_run);
     m_form->resize(forms::twipsToPixels(15200), forms::twipsToPixels(10000));
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));

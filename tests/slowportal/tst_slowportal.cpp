@@ -60,9 +60,9 @@ void TestSlowPortal::tickersRotateAfterSlowLoad()
     QVERIFY(server.isRunning());
     QVERIFY(server.setDelay(QStringLiteral("kinotray/marquee/Notice.txt"), delayMs));
     QVERIFY(server.setDelay(QStringLiteral("kinotray/marquee/Sponsor.txt"), delayMs));
-    qputenv("VELTARO_PORTAL_ROOT", server.url(QStringLiteral("kinotray/")).toUtf8());
-
-    Seams seams = Seams::system();
+    Run run(Seams::system());
+    run.settings.portalRoot = server.url(QStringLiteral("kinotray/"));
+    Seams &seams = run.seams;
     seams.installFolder = m_install.path();
     seams.message = [](QWidget *, const QString &text, const QString &, QMessageBox::Icon,
                        QMessageBox::StandardButtons) {
@@ -70,12 +70,13 @@ void TestSlowPortal::tickersRotateAfterSlowLoad()
         return QMessageBox::Ok;
     };
     seams.endProcess = [] { qWarning("process end requested"); };
-    General::intOnline = 1;
+    run.intOnline = 1;
 
-    Form1 form(seams);
+    Form1 form(run);
     form.Form_Load();
-    QVERIFY2(form.frmInf(), "the load stopped before the promotion window");
     form.show();
+    // The texts arrive in the background; the promotion window waits for both.
+    QTRY_VERIFY_WITH_TIMEOUT(form.frmInf(), delayMs + 10000);
 
     const QString notice0 = publishedCaption(QStringLiteral("Notice.txt"), 0);
     const QString notice1 = publishedCaption(QStringLiteral("Notice.txt"), 1);

@@ -6,6 +6,7 @@
 #include "portalserver.h"
 #include "sha256sums.h"
 #include "startup/general.h"
+#include "startup/portalwatch.h"
 #include "testfiles.h"
 #include "tickers/frminf.h"
 
@@ -49,6 +50,8 @@ private slots:
 
     void onlineLoadRequestsInOrder();
     void offlineLoadShowsLocalPage();
+    void portalReturns_data();
+    void portalReturns();
     void tickerFetchWithoutAnswerStillShowsWindow();
 
 private:
@@ -122,7 +125,6 @@ void TestStartup::init()
     m_messages.clear();
     m_started.clear();
     m_ended = 0;
-    General::intOnline = 0;
     install(QStringLiteral("5.0"), QStringLiteral("2.0"));
 }
 
@@ -164,7 +166,7 @@ void TestStartup::offlineStartTouchesNothing()
     publish(QStringLiteral("6.0"), QStringLiteral("2.0"));
     General::Session session(makeSeams());
     General::Main(session);
-    QCOMPARE(General::intOnline, qint16(0));
+    QCOMPARE(session.run().intOnline, qint16(0));
     QVERIFY(session.form1().isVisible());
     QVERIFY(!session.form1().frmInf());
     QVERIFY(m_messages.isEmpty());
@@ -178,7 +180,7 @@ void TestStartup::drawOtherThanSixChecksNothing()
     m_draw = 0.0; // draws 1
     General::Session session(makeSeams());
     General::Main(session);
-    QCOMPARE(General::intOnline, qint16(1));
+    QCOMPARE(session.run().intOnline, qint16(1));
     QVERIFY(session.form1().isVisible());
     QVERIFY(m_messages.isEmpty());
     QVERIFY(!QFileInfo::exists(staging()));
@@ -194,7 +196,7 @@ void TestStartup::equalVersionsDiscardTheStagedCopy()
     QVERIFY(!QFileInfo::exists(staging()));
     QVERIFY(m_messages.isEmpty());
     QVERIFY(session.form1().isVisible());
-    QVERIFY(session.form1().frmInf() && session.form1().frmInf()->isVisible());
+    QTRY_VERIFY(session.form1().frmInf() && session.form1().frmInf()->isVisible());
     QCOMPARE(m_ended, 0);
 }
 
@@ -208,7 +210,7 @@ void TestStartup::newerApplicationYesStartsUpdate()
     QCOMPARE(m_ended, 1);
     QVERIFY(QFileInfo::exists(staging() + QStringLiteral("/UpdateInfor.inf")));
     QVERIFY(!session.form1().isVisible());
-    QVERIFY(!session.form1().frmInf()->isVisible());
+    QVERIFY(!session.form1().frmInf() || !session.form1().frmInf()->isVisible());
 }
 
 void TestStartup::newerUpdaterYesStagesItAndStartsCheck()
@@ -233,7 +235,10 @@ void TestStartup::answerNoKeepsPromotionHidden()
     QCOMPARE(m_ended, 0);
     QVERIFY(!QFileInfo::exists(staging()));
     QVERIFY(session.form1().isVisible());
-    QVERIFY(!session.form1().frmInf()->isVisible());
+    // Both texts in: the promotion window would have risen by now.
+    QTRY_COMPARE(session.form1().labNotice->caption(), QStringLiteral("新闻"));
+    QTRY_COMPARE(session.form1().labSponsor->caption(), QStringLiteral("赞助"));
+    QVERIFY(!session.form1().frmInf() || !session.form1().frmInf()->isVisible());
     QVERIFY(!m_server->requests().contains(QStringLiteral("/kinotray/update/update.new")));
 }
 
@@ -377,8 +382,8 @@ void TestStartup::environmentReplacesTheDraw()
 
 void TestStartup::onlineLoadRequestsInOrder()
 {
-    General::intOnline = 1;
     General::Session session(makeSeams());
+    session.run().intOnline = 1;
     session.form1().show();
     const QStringList expected{QStringLiteral("/kinotray/adv/banner.html"),
                                QStringLiteral("/kinotray/"),
@@ -391,14 +396,15 @@ void TestStartup::onlineLoadRequestsInOrder()
     const QStringList requests = m_server->requests();
     QVERIFY(requests.indexOf(expected[2]) < requests.indexOf(expected[3]));
     QVERIFY(requests.indexOf(expected[2]) >= 0);
-    QVERIFY(session.form1().frmInf() && session.form1().frmInf()->isVisible());
+    QTRY_VERIFY(session.form1().frmInf() && session.form1().frmInf()->isVisible());
     QVERIFY(session.form1().Picture1->isVisible());
 }
 
 void TestStartup::offlineLoadShowsLocalPage()
 {
-    General::intOnline = 0;
     General::Session session(makeSeams());
+    // No portal to come back either.
+    session.run().settings.portalRoot = QStringLiteral("http://127.0.0.1:9/kinotray/");
     session.form1().show();
     QSignalSpy loaded(session.form1().WebBrowser1, &BrowserView::documentComplete);
     QVERIFY(loaded.wait(20000));
@@ -419,8 +425,54 @@ void TestStartup::tickerFetchWithoutAnswerStillShowsWindow()
     General::Session session(makeSeams());
     General::Main(session);
     QVERIFY(session.form1().isVisible());
+    // The other text is fetched alongside; without both, no promotion window.
+    QTRY_VERIFY(m_server->requests().contains(QStringLiteral("/kinotray/marquee/Sponsor.txt")));
     QVERIFY(!session.form1().frmInf());
-    QVERIFY(!m_server->requests().contains(QStringLiteral("/kinotray/marquee/Sponsor.txt")));
+}
+
+void TestStartup::portalReturns_data()
+{
+    QTest::addColumn<bool>("online");
+    QTest::addColumn<int>("fault"); // an HTTP status, or -1: closed without an answer
+    QTest::addColumn<bool>("answers");
+    QTest::newRow("offline start") << false << 0 << false;
+    QTest::newRow("home page closed without an answer") << true << -1 << false;
+    QTest::newRow("home page answers 500") << true << 500 << true;
+}
+
+void TestStartup::portalReturns()
+{
+    QFETCH(bool, online);
+    QFETCH(int, fault);
+    QFETCH(bool, answers);
+    const QString homePath = QStringLiteral("kinotray/");
+    QVERIFY(fault == 0 || (fault < 0 ? m_server->setClose(homePath)
+                                     : m_server->setStatus(homePath, fault)));
+    General::Session session(makeSeams());
+    session.run().intOnline = online ? 1 : 0;
+    Form1 &form = session.form1();
+    form.show();
+    const QUrl home(m_server->url(homePath));
+    if (answers) {
+        // An error page of the portal's own is a page like any other.
+        QSignalSpy loaded(form.WebBrowser1, &BrowserView::documentComplete);
+        QVERIFY(loaded.wait(20000));
+        QCOMPARE(form.WebBrowser1->url(), home);
+        QVERIFY(!form.portalWatch().isWatching());
+        return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(form.WebBrowser1->url(),
+                              QUrl::fromLocalFile(m_install->path() + QStringLiteral("/404.html")),
+                              20000);
+    QVERIFY(form.portalWatch().isWatching());
+    QVERIFY(m_server->reset());
+    // Back within seconds, without a click: the page, the banner, both texts
+    // and the promotion window.
+    QTRY_COMPARE_WITH_TIMEOUT(form.WebBrowser1->url(), home, 8000);
+    QCOMPARE(session.run().intOnline, qint16(1));
+    QTRY_VERIFY(form.frmInf() && form.frmInf()->isVisible());
+    QVERIFY(form.Picture1->isVisible());
+    QCOMPARE(form.labNotice->caption(), QStringLiteral("新闻"));
 }
 
 QTEST_MAIN(TestStartup)

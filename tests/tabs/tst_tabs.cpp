@@ -74,7 +74,8 @@ private:
     QTemporaryDir m_install;
     QTemporaryDir m_runtime;
     std::unique_ptr<PortalServer> m_server;
-    Seams m_seams;
+    Run m_run{Seams::system()};
+    Seams &m_seams = m_run.seams;
     std::unique_ptr<Form1> m_form;
 };
 
@@ -90,7 +91,7 @@ void TestTabs::initTestCase()
     writeFile(m_install.filePath(QStringLiteral("404.html")), "<html><body>offline</body></html>");
     m_server = std::make_unique<PortalServer>(m_root.path());
     QVERIFY(m_server->isRunning());
-    qputenv("VELTARO_PORTAL_ROOT", m_server->url(QStringLiteral("kinotray/")).toUtf8());
+    m_run.settings.portalRoot = m_server->url(QStringLiteral("kinotray/"));
     m_seams = Seams::system();
     m_seams.installFolder = m_install.path();
     m_seams.message = [](QWidget *, const QString &text, const QString &, QMessageBox::Icon,
@@ -102,8 +103,8 @@ void TestTabs::initTestCase()
 
 void TestTabs::init()
 {
-    General::intOnline = 1;
-    m_form = std::make_unique<Form1>(m_seams);
+    m_run.intOnline = 1;
+    m_form = std::make_unique<Form1>(m_run);
     m_form->resize(forms::twipsToPixels(15200), forms::twipsToPixels(10000));
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
@@ -278,7 +279,7 @@ void TestTabs::offlineCaptionClick()
     QFETCH(QString, im);
     QFETCH(QString, yy);
     QFETCH(QString, image2);
-    General::intOnline = 0;
+    m_run.intOnline = 0;
     QSignalSpy complete(m_form->WebBrowser1, &BrowserView::documentComplete);
 
     moveOnto(caption);

@@ -79,11 +79,12 @@ private slots:
     void fetch();
 
 private:
-    Seams makeSeams();
+    Run makeRun();
 
     QTemporaryDir m_runtime;
     QTemporaryDir m_install;
     QStringList m_opened;
+    qint16 m_online = 1;
 };
 
 void TestTickers::initTestCase()
@@ -95,12 +96,14 @@ void TestTickers::initTestCase()
 void TestTickers::init()
 {
     m_opened.clear();
-    General::intOnline = 1;
+    m_online = 1;
 }
 
-Seams TestTickers::makeSeams()
+Run TestTickers::makeRun()
 {
-    Seams seams = Seams::system();
+    Run run(Seams::system());
+    run.intOnline = m_online;
+    Seams &seams = run.seams;
     seams.openLink = [this](const QString &url) { m_opened.append(url); };
     seams.message = [](QWidget *, const QString &text, const QString &, QMessageBox::Icon,
                        QMessageBox::StandardButtons) {
@@ -110,7 +113,7 @@ Seams TestTickers::makeSeams()
     seams.startProgram = [](const QString &path) { qWarning("started %s", qPrintable(path)); };
     seams.endProcess = [] { qWarning("process end requested"); };
     seams.installFolder = m_install.path();
-    return seams;
+    return run;
 }
 
 void TestTickers::rotation_data()
@@ -164,8 +167,8 @@ void TestTickers::rotation()
     QFETCH(QStringList, captions);
     QFETCH(QStringList, links);
 
-    Seams seams = makeSeams();
-    Form1 form(seams);
+    Run run = makeRun();
+    Form1 form(run);
     for (const Ticker &ticker : tickersOf(form)) {
         *ticker.text = text;
         for (int step = 0; step < captions.size(); ++step) {
@@ -193,8 +196,8 @@ void TestTickers::rotation()
 
 void TestTickers::timerEnabledOnlyByAShownItem()
 {
-    Seams seams = makeSeams();
-    Form1 form(seams);
+    Run run = makeRun();
+    Form1 form(run);
     const QList<Ticker> all = tickersOf(form);
     for (const Ticker &ticker : all) {
         for (const Ticker &each : all)
@@ -212,9 +215,9 @@ void TestTickers::timerEnabledOnlyByAShownItem()
 
 void TestTickers::offlineKeepsDesignCaptionsUntilFirstTick()
 {
-    General::intOnline = 0;
-    Seams seams = makeSeams();
-    Form1 form(seams);
+    m_online = 0;
+    Run run = makeRun();
+    Form1 form(run);
     form.Form_Load();
     QVERIFY(form.NoticeText.isEmpty());
     QVERIFY(form.SponsorText.isEmpty());
@@ -271,8 +274,8 @@ void TestTickers::clickOpensOnlyWebLinks()
     QFETCH(QString, link);
     QFETCH(QString, opened);
 
-    Seams seams = makeSeams();
-    Form1 form(seams);
+    Run run = makeRun();
+    Form1 form(run);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     for (const Ticker &ticker : tickersOf(form)) {
@@ -289,8 +292,8 @@ void TestTickers::clickOpensOnlyWebLinks()
 
 void TestTickers::clickAfterErrorOpensLastGoodLink()
 {
-    Seams seams = makeSeams();
-    Form1 form(seams);
+    Run run = makeRun();
+    Form1 form(run);
     form.SponsorText = QStringLiteral("A|https://a.example/$$$B$$$");
     form.Timer2_Timer();
     form.Timer2_Timer();
