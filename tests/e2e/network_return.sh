@@ -131,6 +131,7 @@ offline_then_back() { # what the user sees from the first failure to the return
     check "the offline page in the main view" wait_for 10 shows 网络未连接
     if [ "$1" = route ]; then route_up; else portal_up; fi
     mark=$(now)
+    echo "  the portal back $((mark - lost)) ms after it was lost"
     local page=${2:-}
     check "${page:-the home page} asked for within 5 s of the return" requested_within 5000 "$page"
     check "both tickers fetched again" \
@@ -150,12 +151,14 @@ for case in "${cases[@]}"; do
     down)
         route_up
         launch
+        lost=$launched
         offline_then_back portal "" "Veltaro影视 - 首页"
         check "the promotion window after the return" wait_for 5 requested adv/pop_ads.html
         ;;
     noroute)
         portal_up
         launch
+        lost=$launched
         offline_then_back route "" "Veltaro影视 - 首页"
         check "the promotion window after the return" wait_for 5 requested adv/pop_ads.html
         ;;
@@ -175,6 +178,7 @@ for case in "${cases[@]}"; do
         wait_for 8 requested video/ && sleep 2
         check "an error status is no lost portal" eval '! shows 网络未连接'
         portal_down
+        lost=$(now)
         choose_tab 3
         offline_then_back portal demand/ "Veltaro影视 - 视频点播"
         ;;
