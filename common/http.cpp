@@ -9,10 +9,7 @@
 #include <exception>
 #include <memory>
 
-namespace
-{
-
-void initCurlOnce()
+void initHttp()
 {
     // curl_global_init is not thread-safe; a function-local static is.
     static const CURLcode result = curl_global_init(CURL_GLOBAL_DEFAULT);
@@ -20,6 +17,9 @@ void initCurlOnce()
         throw Error(QStringLiteral("HTTP could not start: %1")
                         .arg(QString::fromUtf8(curl_easy_strerror(result))));
 }
+
+namespace
+{
 
 // What one transfer saw, filled in by the curl callbacks.
 struct Transfer {
@@ -140,7 +140,7 @@ QString failure(const QString &url, const QString &reason)
 Outcome transfer(const QString &url, const HttpOptions &options, const HttpSink &sink,
                  const HttpProgress &progress, bool only2xx)
 {
-    initCurlOnce();
+    initHttp();
     const std::unique_ptr<CURL, CurlCleanup> curl(curl_easy_init());
     if (!curl)
         throw Error(failure(url, QStringLiteral("no HTTP handle")));

@@ -24,6 +24,11 @@ struct HttpOptions {
     qint64 maxBodyBytes = 0;
 };
 
+// Sets the HTTP library up, once per process; every transfer calls it. A
+// program that transfers on worker threads calls it on its main thread
+// first: the set-up keeps state of the thread it runs on until the exit.
+void initHttp();
+
 // Receives the body in pieces as it arrives; an exception thrown here aborts
 // the transfer and reaches the caller.
 using HttpSink = std::function<void(const char *data, std::size_t size)>;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clock.h"
 #include "minisign.h"
 
 #include <QMessageBox>
@@ -44,6 +45,8 @@ struct Seams {
     std::function<void(const QString &path)> startProgram;
     std::function<void(const QString &url)> openLink;
     std::function<QRect()> screenAreaTwips;
+    // Every timer of the windows comes from here.
+    Clock *clock = &Clock::system();
     // Ends the process at once, without any window's unload handling.
     std::function<void()> endProcess;
     QString installFolder;

@@ -277,10 +277,10 @@ void PictureBox::resizeEvent(QResizeEvent *event)
         m_inside->setGeometry(contentsRect());
 }
 
-Timer::Timer(QObject *parent, int intervalMs, bool enabled)
-    : QObject(parent), m_interval(std::max(intervalMs, 0)), m_enabled(enabled)
+Timer::Timer(QObject *parent, Clock &clock, int intervalMs, bool enabled)
+    : QObject(parent), m_timer(clock.timer([this] { emit timer(); }, false)),
+      m_interval(std::max(intervalMs, 0)), m_enabled(enabled)
 {
-    connect(&m_timer, &QTimer::timeout, this, &Timer::timer);
     update();
 }
 
@@ -290,7 +290,7 @@ void Timer::setInterval(int ms)
         throw Error(QStringLiteral("Invalid property value"));
     m_interval = ms;
     // A new interval starts a fresh count, even when it equals the old one.
-    m_timer.stop();
+    m_timer->stop();
     update();
 }
 
@@ -305,9 +305,9 @@ void Timer::setEnabled(bool on)
 void Timer::update()
 {
     if (m_enabled && m_interval > 0)
-        m_timer.start(m_interval);
+        m_timer->start(m_interval);
     else
-        m_timer.stop();
+        m_timer->stop();
 }
 
 FocusFrame::FocusFrame(QWidget *window) : QWidget(window)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clock.h"
 #include "twips.h"
 
 #include <QColor>
@@ -9,7 +10,6 @@
 #include <QList>
 #include <QPixmap>
 #include <QPointer>
-#include <QTimer>
 #include <QWidget>
 
 // The few control kinds the windows are made of. Mouse signals carry the
@@ -135,12 +135,12 @@ private:
 };
 
 // Ticks on the user-interface thread while enabled with an interval above 0;
-// interval 0 stops it.
+// interval 0 stops it. Its time is the clock's.
 class Timer : public QObject
 {
     Q_OBJECT
 public:
-    explicit Timer(QObject *parent, int intervalMs = 0, bool enabled = true);
+    Timer(QObject *parent, Clock &clock, int intervalMs = 0, bool enabled = true);
 
     void setInterval(int ms);
     int interval() const { return m_interval; }
@@ -152,7 +152,7 @@ signals:
 
 private:
     void update();
-    QTimer m_timer;
+    std::unique_ptr<Clock::Timer> m_timer;
     int m_interval;
     bool m_enabled;
 };

@@ -15,7 +15,7 @@
 Form1::Form1(Run &run)
     : QWidget(nullptr, Qt::FramelessWindowHint), m_run(run), m_seams(run.seams),
       m_watch(new PortalWatch([root = run.settings.portalRoot] { return portalAnswers(root); },
-                              this))
+                              *run.seams.clock, this))
 {
     createControls();
     m_notice = std::make_unique<tickers::Ticker>(NoticeText, intNoticeIndex, labNotice, Timer1,

@@ -207,8 +207,8 @@ void Form1::createControls()
     };
 #undef CONTROL
 
-    Timer1 = new forms::Timer(this, 3000, true);
-    Timer2 = new forms::Timer(this, 3000, true);
+    Timer1 = new forms::Timer(this, *m_seams.clock, 3000, true);
+    Timer2 = new forms::Timer(this, *m_seams.clock, 3000, true);
     QList<QWidget *> onWindow;
     for (const Design &d : design) {
         QWidget *created =

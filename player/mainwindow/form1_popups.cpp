@@ -30,7 +30,7 @@ BrowserView *Form1::WebBrowser1_NewWindow2()
     loaded.removeIf([](const Form2 *sink) { return sink->isUnloading(); });
     while (loaded.size() >= Form2::maxLoaded)
         loaded.takeFirst()->unload();
-    auto *sink = new Form2(this);
+    auto *sink = new Form2(this, *m_seams.clock);
     return sink->WebBrowser1;
 }
 

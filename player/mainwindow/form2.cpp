@@ -38,7 +38,8 @@ QWebEngineProfile *sinkProfile()
 
 } // namespace
 
-Form2::Form2(QWidget *parent) : QWidget(parent, Qt::Window)
+Form2::Form2(QWidget *parent, Clock &clock)
+    : QWidget(parent, Qt::Window), m_loadLimit(clock.timer([this] { unload(); }, true))
 {
     // A hidden view loads its pages as long as it has a size.
     resize(forms::twipsToPixels(4680), forms::twipsToPixels(3195));
@@ -48,7 +49,7 @@ Form2::Form2(QWidget *parent) : QWidget(parent, Qt::Window)
     // find the window already on its way out.
     connect(WebBrowser1, &BrowserView::documentComplete, this, &Form2::WebBrowser1_DocumentComplete,
             Qt::SingleShotConnection);
-    QTimer::singleShot(loadLimitMs, this, &Form2::unload);
+    m_loadLimit->start(loadLimitMs);
     ++s_loaded;
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "clock.h"
+
 #include <QWidget>
+#include <memory>
 
 class BrowserView;
 
@@ -16,7 +19,8 @@ public:
     static constexpr int maxLoaded = 16;
     static constexpr int loadLimitMs = 30000;
 
-    explicit Form2(QWidget *parent = nullptr);
+    // The time limit runs on the clock.
+    Form2(QWidget *parent, Clock &clock);
     ~Form2() override;
 
     BrowserView *WebBrowser1;
@@ -27,6 +31,7 @@ public:
     bool isUnloading() const { return m_unloading; }
 
 private:
+    std::unique_ptr<Clock::Timer> m_loadLimit;
     bool m_unloading = false;
     static inline int s_loaded = 0;
 };

@@ -7,11 +7,10 @@
 #include <QNetworkInformation>
 #include <algorithm>
 
-PortalWatch::PortalWatch(std::function<bool()> probe, QObject *parent)
-    : QObject(parent), m_probe(std::move(probe))
+PortalWatch::PortalWatch(std::function<bool()> probe, Clock &clock, QObject *parent)
+    : QObject(parent), m_probe(std::move(probe)),
+      m_timer(clock.timer([this] { probeNow(); }, true))
 {
-    m_timer.setSingleShot(true);
-    connect(&m_timer, &QTimer::timeout, this, &PortalWatch::probeNow);
 }
 
 void PortalWatch::lost()
@@ -40,13 +39,13 @@ void PortalWatch::networkChanged()
     m_wait = firstWait;
     if (m_probing)
         return; // the probe under way waits 1 s when it fails
-    m_timer.stop();
+    m_timer->stop();
     probeNow();
 }
 
 void PortalWatch::waitAgain()
 {
-    m_timer.start(m_wait);
+    m_timer->start(int(m_wait.count()));
     m_wait = std::min(m_wait * 2, longestWait);
 }
 
@@ -62,7 +61,7 @@ void PortalWatch::probeNow()
             return;
         }
         m_watching = false;
-        m_timer.stop();
+        m_timer->stop();
         m_returned.start();
         emit returned();
     });

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "clock.h"
+
 #include <QElapsedTimer>
 #include <QObject>
-#include <QTimer>
 #include <chrono>
 #include <functional>
+#include <memory>
 
 // Watches for the portal's return while it does not answer. The probe asks
 // the portal once, 1 s after the loss, then after 2, 4, ... and at most 30 s;
@@ -14,8 +16,9 @@ class PortalWatch : public QObject
 {
     Q_OBJECT
 public:
-    // probe blocks on a worker thread and says whether the portal answered.
-    explicit PortalWatch(std::function<bool()> probe, QObject *parent = nullptr);
+    // probe blocks on a worker thread and says whether the portal answered;
+    // the waits between probes run on the clock.
+    PortalWatch(std::function<bool()> probe, Clock &clock, QObject *parent = nullptr);
 
     // The portal did not answer; nothing more while it is already watched.
     void lost();
@@ -34,7 +37,7 @@ private:
     void waitAgain();
 
     std::function<bool()> m_probe;
-    QTimer m_timer;
+    std::unique_ptr<Clock::Timer> m_timer;
     std::chrono::milliseconds m_wait = firstWait;
     bool m_watching = false;
     bool m_probing = false;

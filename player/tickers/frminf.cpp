@@ -34,7 +34,7 @@ FrmInf::FrmInf(QWidget *owner, Run &run)
 
     forms::applyStacking({img, Picture1});
 
-    Timer1 = new forms::Timer(this, 0, true);
+    Timer1 = new forms::Timer(this, *m_seams.clock, 0, true);
     connect(Timer1, &forms::Timer::timer, this, &FrmInf::Timer1_Timer);
     connect(img, &forms::PictureBox::clicked, this, &FrmInf::img_Click);
 

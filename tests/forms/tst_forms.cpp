@@ -1,5 +1,6 @@
 #include "error.h"
 #include "forms/forms.h"
+#include "manualclock.h"
 
 #include <QFontDatabase>
 #include <QPainter>
@@ -73,7 +74,7 @@ private slots:
     void pictureBoxSizedToPicture();
     void timerTicks_data();
     void timerTicks();
-    void timerStopsWhenDisabledOrZero();
+    void timerOnTheSystemClock();
     void stacking_data();
     void stacking();
 };
@@ -388,46 +389,60 @@ void TestForms::pictureBoxSizedToPicture()
 
 void TestForms::timerTicks_data()
 {
+    // Steps: +N moves the clock on N ms, =N expects N ticks so far, on and
+    // off enable and disable the timer, iN sets its interval.
     QTest::addColumn<int>("interval");
     QTest::addColumn<bool>("enabled");
-    QTest::addColumn<bool>("ticks");
-    QTest::newRow("enabled with interval") << 20 << true << true;
-    QTest::newRow("interval zero") << 0 << true << false;
-    QTest::newRow("disabled") << 20 << false << false;
+    QTest::addColumn<QString>("steps");
+    QTest::newRow("enabled with interval") << 20 << true << "+19 =0 +1 =1 +40 =3";
+    QTest::newRow("interval zero") << 0 << true << "+1000 =0 i20 +20 =1";
+    QTest::newRow("disabled") << 20 << false << "+1000 =0 on +20 =1";
+    QTest::newRow("disabled and enabled counts afresh")
+        << 20 << true << "+10 off +1000 =0 on +19 =0 +1 =1";
+    QTest::newRow("enabling it again keeps the count") << 20 << true << "+15 on +5 =1";
+    QTest::newRow("interval zero stops it") << 20 << true << "+20 =1 i0 +1000 =1 i20 +20 =2";
+    QTest::newRow("the same interval again counts afresh")
+        << 20 << true << "+15 i20 +15 =0 +5 =1";
+    QTest::newRow("a new interval takes over") << 20 << true << "+10 i50 +49 =0 +1 =1 +50 =2";
 }
 
 void TestForms::timerTicks()
 {
     QFETCH(int, interval);
     QFETCH(bool, enabled);
-    QFETCH(bool, ticks);
-    Timer timer(nullptr, interval, enabled);
-    QSignalSpy ticked(&timer, &Timer::timer);
-    QCOMPARE(ticked.wait(300), ticks);
+    QFETCH(QString, steps);
+    ManualClock clock;
+    Timer timer(nullptr, clock, interval, enabled);
+    int ticks = 0;
+    connect(&timer, &Timer::timer, this, [&] { ++ticks; });
+    for (const QString &step : steps.split(u' ')) {
+        const int n = step.mid(1).toInt();
+        if (step.startsWith(u'+'))
+            clock.advance(n);
+        else if (step.startsWith(u'='))
+            QVERIFY2(ticks == n, qPrintable(QStringLiteral("%1 ticks at %2").arg(ticks).arg(step)));
+        else if (step.startsWith(u'i'))
+            timer.setInterval(n);
+        else
+            timer.setEnabled(step == QLatin1String("on"));
+    }
+    const int last = timer.interval();
+    QVERIFY_THROWS_EXCEPTION(Error, timer.setInterval(-1));
+    QCOMPARE(timer.interval(), last);
 }
 
-void TestForms::timerStopsWhenDisabledOrZero()
+void TestForms::timerOnTheSystemClock()
 {
-    Timer timer(nullptr, 20, true);
+    Timer timer(nullptr, Clock::system(), 20, true);
     QSignalSpy ticked(&timer, &Timer::timer);
-    QVERIFY(ticked.wait(1000));
+    QTRY_VERIFY(ticked.size() >= 2);
 
-    timer.setEnabled(false);
-    ticked.clear();
-    QVERIFY(!ticked.wait(200));
-
-    timer.setEnabled(true);
-    QVERIFY(ticked.wait(1000));
-
-    timer.setInterval(0);
-    ticked.clear();
-    QVERIFY(!ticked.wait(200));
-
-    QVERIFY_THROWS_EXCEPTION(Error, timer.setInterval(-1));
-    QCOMPARE(timer.interval(), 0);
-
-    timer.setInterval(20);
-    QVERIFY(ticked.wait(1000));
+    int shots = 0;
+    const std::unique_ptr<Clock::Timer> once = Clock::system().timer([&] { ++shots; }, true);
+    once->start(20);
+    QVERIFY(once->isActive());
+    QTRY_COMPARE(shots, 1);
+    QVERIFY(!once->isActive());
 }
 
 void TestForms::stacking_data()

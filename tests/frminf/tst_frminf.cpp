@@ -1,12 +1,19 @@
 // The promotion window: its make-up, the slide-in on a fake screen, closing
 // while it rises, and staying hidden once the start-up check hid it.
 #include "forms/twips.h"
+#include "manualclock.h"
 #include "portalserver.h"
 #include "tickers/frminf.h"
 
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QtTest>
+
+namespace
+{
+// The window rises one step every 20 ms.
+constexpr int kSlideMs = 20;
+} // namespace
 
 class TestFrmInf : public QObject
 {
@@ -27,12 +34,14 @@ private slots:
 
 private:
     FrmInf *create();
-    // Every remaining tick, each checked against the rule; returns the count.
+    // Moves the clock on tick by tick to the end of the slide, each tick
+    // checked against the rule; returns the count.
     int runSlide(FrmInf *window);
 
     QTemporaryDir m_root;
     std::unique_ptr<PortalServer> m_server;
     std::unique_ptr<QWidget> m_owner;
+    ManualClock m_clock;
     Run m_run{Seams::system()};
     Seams &m_seams = m_run.seams;
     QRect m_screen; // the work area, in twips
@@ -60,6 +69,7 @@ void TestFrmInf::init()
     m_screen = QRect(0, 0, 15360, 11520);
     m_seams = Seams::system();
     m_seams.screenAreaTwips = [this] { return m_screen; };
+    m_seams.clock = &m_clock;
     m_owner = std::make_unique<QWidget>();
 }
 
@@ -78,7 +88,10 @@ int TestFrmInf::runSlide(FrmInf *window)
     int ticks = 0;
     while (window->Timer1->interval() != 0 && ticks < 1000) {
         const int offset = window->intSlideOffset;
-        window->Timer1_Timer();
+        m_clock.advance(kSlideMs - 1);
+        if (window->intSlideOffset != offset)
+            return -1;
+        m_clock.advance(1);
         ++ticks;
         if (window->topTwips() != m_screen.bottom() + 1 - offset)
             return -1;
@@ -167,7 +180,7 @@ void TestFrmInf::slide()
 
     m_screen = screen;
     QPointer<FrmInf> window = create();
-    // Shown without running the event loop: the ticks here are the test's own.
+    // Shown without running the event loop; the clock moves only here.
     window->show();
     const auto position = [&] { return QPoint(window->leftTwips(), window->topTwips()); };
     const auto inPixels = [](QPoint twips) {
@@ -180,7 +193,7 @@ void TestFrmInf::slide()
     // The stop test reads the window's height as it is at each tick.
     window->resize(window->width(), forms::twipsToPixels(windowHeight));
 
-    window->Timer1_Timer();
+    m_clock.advance(kSlideMs);
     QCOMPARE(position(), first);
     QCOMPARE(window->pos(), inPixels(first));
     QCOMPARE(window->Timer1->interval(), 20);
@@ -200,17 +213,15 @@ void TestFrmInf::closeWhileRising()
     QVERIFY(QTest::qWaitForWindowExposed(window));
     int ticks = 0;
     connect(window->Timer1, &forms::Timer::timer, this, [&] { ++ticks; });
-    QTRY_VERIFY(ticks >= 3);
-    QVERIFY(window->Timer1->interval() != 0);
+    m_clock.advance(3 * kSlideMs);
+    QCOMPARE(ticks, 3);
 
     QTest::mouseClick(window->img, Qt::LeftButton);
-    const int atClose = ticks;
     // Gone from the screen at once, and not one more tick before it is destroyed.
     QVERIFY(window && !window->isVisible());
-    QVERIFY(!window->Timer1->isEnabled() || window->Timer1->interval() == 0);
+    m_clock.advance(10 * kSlideMs);
+    QCOMPARE(ticks, 3);
     QTRY_VERIFY(window.isNull());
-    QTest::qWait(100);
-    QCOMPARE(ticks, atClose);
 }
 
 void TestFrmInf::hiddenWindowStaysHidden()
@@ -219,14 +230,17 @@ void TestFrmInf::hiddenWindowStaysHidden()
     // again before asking; the owner appears only afterwards.
     QPointer<FrmInf> window = create();
     window->show();
-    window->Timer1_Timer();
+    m_clock.advance(kSlideMs);
     window->hide();
 
     QVERIFY(runSlide(window) > 0);
     QVERIFY(!window->isVisible());
-    QTest::qWait(50);
     m_owner->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_owner.get()));
+    // What the owner's appearance set off has run once a zero timer after it has.
+    bool settled = false;
+    QTimer::singleShot(0, this, [&] { settled = true; });
+    QTRY_VERIFY(settled);
     QVERIFY(!window->isVisible());
     delete window;
 }

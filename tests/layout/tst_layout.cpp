@@ -103,104 +103,112 @@ std::unique_ptr<Form1> TestLayout::makeShownForm(const QSize &pixels)
 
 void TestLayout::placesControls_data()
 {
+    // The extents a size refuses (they would come out negative) are those of
+    // the pass before, or of the design when there was none.
     QTest::addColumn<Sizes>("sizes");
-    QTest::addColumn<Placed>("control");
-    QTest::addColumn<QRect>("expected");
-    using P = Placed;
-
-    // The pass starts from the window as built: a label sized to its text is
-    // one line of the font high (16 pixels), whatever its design height.
-    const Sizes up = {startUp};
-    QTest::newRow("start-up Image1") << up << P::Image1 << QRect(1360, 1450, 2055, 555);
-    QTest::newRow("start-up ImLogo") << up << P::ImLogo << QRect(260, 400, 3300, 990);
-    QTest::newRow("start-up left1") << up << P::left1 << QRect(0, 0, 50, 9265);
-    QTest::newRow("start-up Image2") << up << P::Image2 << QRect(3415, 1450, 4110, 555);
-    QTest::newRow("start-up Im") << up << P::Im << QRect(7525, 1450, 2055, 555);
-    QTest::newRow("start-up yy") << up << P::yy << QRect(9580, 1450, 2055, 555);
-    QTest::newRow("start-up ImgControl") << up << P::ImgControl << QRect(13235, 0, 1965, 555);
-    QTest::newRow("start-up Image9") << up << P::Image9 << QRect(14755, 100, 360, 360);
-    QTest::newRow("start-up right1") << up << P::right1 << QRect(15155, 0, 50, 9265);
-    QTest::newRow("start-up Picture4") << up << P::Picture4 << QRect(50, 10, 15100, 15);
-    QTest::newRow("start-up Picture3") << up << P::Picture3 << QRect(50, 2005, 15100, 20);
-    QTest::newRow("start-up Picture1") << up << P::Picture1 << QRect(3500, 470, 9558, 900);
-    QTest::newRow("start-up bjbox") << up << P::bjbox << QRect(0, 2025, 15200, 7215);
-    QTest::newRow("start-up Image14") << up << P::Image14 << QRect(13235, 575, 1650, 1350);
-    QTest::newRow("start-up Image4") << up << P::Image4 << QRect(0, 9240, 15200, 780);
-    QTest::newRow("start-up labSponsor") << up << P::labSponsor << QRect(7860, 9580, 1170, 240);
-    QTest::newRow("start-up Image6") << up << P::Image6 << QRect(3895, 1630, 210, 210);
-    QTest::newRow("start-up Label5") << up << P::Label5 << QRect(2010, 1630, 900, 240);
-    QTest::newRow("start-up Label2") << up << P::Label2 << QRect(4195, 1640, 720, 240);
-    QTest::newRow("start-up ds") << up << P::ds << QRect(8125, 1630, 720, 190);
-    QTest::newRow("start-up yy3") << up << P::yy3 << QRect(10180, 1630, 720, 190);
-    QTest::newRow("start-up labNotice") << up << P::labNotice << QRect(1800, 9580, 1170, 240);
-    QTest::newRow("start-up Image8") << up << P::Image8 << QRect(6055, 1630, 210, 210);
-    QTest::newRow("start-up Label3") << up << P::Label3 << QRect(6355, 1640, 720, 240);
-    QTest::newRow("start-up Image11") << up << P::Image11 << QRect(14380, 100, 330, 330);
-    QTest::newRow("start-up Image12") << up << P::Image12 << QRect(14005, 100, 330, 330);
-    QTest::newRow("start-up Image3") << up << P::Image3 << QRect(500, 9560, 240, 240);
-    QTest::newRow("start-up Label1") << up << P::Label1 << QRect(800, 9580, 900, 240);
-    QTest::newRow("start-up Image13") << up << P::Image13 << QRect(6525, 9560, 240, 240);
-    QTest::newRow("start-up Label4") << up << P::Label4 << QRect(6825, 9580, 1095, 255);
-    QTest::newRow("start-up Label7") << up << P::Label7 << QRect(12255, 1630, 810, 240);
-    QTest::newRow("start-up Image10") << up << P::Image10 << QRect(11905, 1590, 300, 300);
-    QTest::newRow("start-up ImgTop") << up << P::ImgTop << QRect(13580, 100, 330, 330);
-    QTest::newRow("start-up WebBrowser1") << up << P::WebBrowser1 << QRect(0, -40, 15200, 7295);
-
-    const Sizes full = {startUp, fullScreen};
-    QTest::newRow("full ImgControl") << full << P::ImgControl << QRect(13395, 0, 1965, 555);
-    QTest::newRow("full Image11") << full << P::Image11 << QRect(14540, 100, 330, 330);
-    QTest::newRow("full bjbox") << full << P::bjbox << QRect(0, 2025, 15360, 8735);
-    QTest::newRow("full Image4") << full << P::Image4 << QRect(0, 10760, 15360, 780);
-    QTest::newRow("full labNotice") << full << P::labNotice << QRect(1800, 11100, 1170, 240);
-    QTest::newRow("full labSponsor") << full << P::labSponsor << QRect(7860, 11100, 1170, 240);
-    QTest::newRow("full WebBrowser1") << full << P::WebBrowser1 << QRect(0, -40, 15360, 8815);
-
-    // A minimised window: the negative heights and widths are refused.
-    const Sizes minimised = {startUp, QSize(0, 0)};
-    QTest::newRow("0x0 left1") << minimised << P::left1 << QRect(0, 0, 50, 9265);
-    QTest::newRow("0x0 right1") << minimised << P::right1 << QRect(-45, 0, 50, 9265);
-    QTest::newRow("0x0 Picture4") << minimised << P::Picture4 << QRect(50, 10, 15100, 15);
-    QTest::newRow("0x0 Picture3") << minimised << P::Picture3 << QRect(50, 2005, 15100, 20);
-    QTest::newRow("0x0 bjbox") << minimised << P::bjbox << QRect(0, 2025, 0, 7215);
-    QTest::newRow("0x0 ImgControl") << minimised << P::ImgControl << QRect(-1965, 0, 1965, 555);
-    QTest::newRow("0x0 Image9") << minimised << P::Image9 << QRect(-445, 100, 360, 360);
-    QTest::newRow("0x0 Image4") << minimised << P::Image4 << QRect(0, 9240, 0, 780);
-    QTest::newRow("0x0 labSponsor") << minimised << P::labSponsor << QRect(7860, 9580, 1170, 240);
-    QTest::newRow("0x0 Label7") << minimised << P::Label7 << QRect(-2945, 1630, 810, 240);
-    QTest::newRow("0x0 Image10") << minimised << P::Image10 << QRect(-3295, 1590, 300, 300);
-    QTest::newRow("0x0 WebBrowser1") << minimised << P::WebBrowser1 << QRect(0, -40, 0, 7295);
-
-    // Minimised before any real size: the design extents are what is kept.
-    const Sizes minimisedFirst = {QSize(0, 0)};
-    QTest::newRow("first 0x0 left1") << minimisedFirst << P::left1 << QRect(0, 0, 50, 5535);
-    QTest::newRow("first 0x0 Picture4") << minimisedFirst << P::Picture4 << QRect(50, 10, 8295, 15);
-    QTest::newRow("first 0x0 bjbox") << minimisedFirst << P::bjbox << QRect(0, 2025, 0, 495);
-    QTest::newRow("first 0x0 Image4") << minimisedFirst << P::Image4 << QRect(0, 2520, 0, 780);
-    QTest::newRow("first 0x0 WebBrowser1")
-        << minimisedFirst << P::WebBrowser1 << QRect(0, -40, 0, 575);
-
-    const Sizes low = {startUp, QSize(15200, 2000)};
-    QTest::newRow("low left1") << low << P::left1 << QRect(0, 0, 50, 1265);
-    QTest::newRow("low right1") << low << P::right1 << QRect(15155, 0, 50, 1265);
-    QTest::newRow("low bjbox") << low << P::bjbox << QRect(0, 2025, 15200, 7215);
-    QTest::newRow("low Image4") << low << P::Image4 << QRect(0, 9240, 15200, 780);
-    QTest::newRow("low labNotice") << low << P::labNotice << QRect(1800, 9580, 1170, 240);
-    QTest::newRow("low WebBrowser1") << low << P::WebBrowser1 << QRect(0, -40, 15200, 7295);
-
-    // Just at the edges where the sizes stop being refused.
-    const Sizes edges = {startUp, QSize(100, 2785)};
-    QTest::newRow("edge left1") << edges << P::left1 << QRect(0, 0, 50, 2050);
-    QTest::newRow("edge Picture4") << edges << P::Picture4 << QRect(50, 10, 0, 15);
-    QTest::newRow("edge bjbox") << edges << P::bjbox << QRect(0, 2025, 100, 0);
-    QTest::newRow("edge WebBrowser1") << edges << P::WebBrowser1 << QRect(0, -40, 100, 80);
+    QTest::addColumn<bool>("stripsRefused"); // the border strips' heights
+    QTest::addColumn<bool>("linesRefused");  // the two lines' widths
+    QTest::addColumn<bool>("holderRefused"); // the page holder's height
+    QTest::newRow("start-up") << Sizes{startUp} << false << false << false;
+    QTest::newRow("full screen") << Sizes{startUp, fullScreen} << false << false << false;
+    QTest::newRow("minimised") << Sizes{startUp, QSize(0, 0)} << true << true << true;
+    QTest::newRow("minimised before any real size") << Sizes{QSize(0, 0)} << true << true << true;
+    QTest::newRow("low") << Sizes{startUp, QSize(15200, 2000)} << false << false << true;
+    // Just at the sizes where the extents stop being refused.
+    QTest::newRow("edges") << Sizes{startUp, QSize(100, 2785)} << false << false << false;
 }
 
 void TestLayout::placesControls()
 {
     QFETCH(Sizes, sizes);
-    QFETCH(Placed, control);
-    QFETCH(QRect, expected);
-    QCOMPARE(passes(sizes)[control], expected);
+    QFETCH(bool, stripsRefused);
+    QFETCH(bool, linesRefused);
+    QFETCH(bool, holderRefused);
+    using P = Placed;
+    const Geometry before = passes(sizes.mid(0, sizes.size() - 1));
+    const Geometry g = passes(sizes);
+    const int W = sizes.last().width();
+    const int H = sizes.last().height();
+    const auto right = [&](P c) { return g[c].left() + g[c].width(); };
+    const auto bottom = [&](P c) { return g[c].top() + g[c].height(); };
+    const auto across = [&](P inner, P outer) {
+        return g[inner].top() >= g[outer].top() && bottom(inner) <= bottom(outer);
+    };
+    const auto inside = [&](P inner, P outer) {
+        return across(inner, outer) && g[inner].left() >= g[outer].left() &&
+               right(inner) <= right(outer);
+    };
+
+    // The tabs lie edge to edge in one row, and their icons and captions on them.
+    for (P tab : {P::Image2, P::Im, P::yy})
+        QCOMPARE(g[tab].top(), g[P::Image1].top());
+    QCOMPARE(g[P::Image2].left(), right(P::Image1));
+    QCOMPARE(g[P::Im].left(), right(P::Image2));
+    QCOMPARE(g[P::yy].left(), right(P::Im));
+    for (auto [on, tab] : {std::pair{P::Label5, P::Image1}, {P::Image6, P::Image2},
+                           {P::Label2, P::Image2}, {P::Image8, P::Image2}, {P::Label3, P::Image2},
+                           {P::ds, P::Im}, {P::yy3, P::yy}})
+        QVERIFY2(inside(on, tab), qPrintable(QString::number(int(on))));
+
+    // The caption strip stands against the right edge, its buttons on it, and
+    // the right border strip against the edge too, to a pixel.
+    QCOMPARE(right(P::ImgControl), W);
+    QCOMPARE(g[P::ImgControl].top(), 0);
+    for (P button : {P::ImgTop, P::Image12, P::Image11, P::Image9})
+        QVERIFY2(inside(button, P::ImgControl), qPrintable(QString::number(int(button))));
+    QVERIFY(qAbs(right(P::right1) - W) < forms::kTwipsPerPixel);
+    QCOMPARE(g[P::Image14].left(), g[P::ImgControl].left());
+    QVERIFY(g[P::Image14].top() > bottom(P::ImgControl));
+    // The message board's caption left of the picture below the strip, its icon left of it.
+    QVERIFY(right(P::Label7) < g[P::Image14].left());
+    QVERIFY(right(P::Image10) < g[P::Label7].left());
+
+    // Down the window: the line under the tabs, the page holder, the bottom bar.
+    QCOMPARE(g[P::Picture3].top(), bottom(P::Image1));
+    QCOMPARE(g[P::bjbox].top(), bottom(P::Picture3));
+    QCOMPARE(g[P::Image4].top(), bottom(P::bjbox));
+    QCOMPARE(g[P::bjbox].left(), 0);
+    QCOMPARE(g[P::bjbox].width(), W);
+    QCOMPARE(g[P::Image4].width(), W);
+    // The page fills its holder and overhangs it as much above as below.
+    QCOMPARE(g[P::WebBrowser1].left(), 0);
+    QCOMPARE(g[P::WebBrowser1].width(), g[P::bjbox].width());
+    QVERIFY(g[P::WebBrowser1].top() < 0);
+    QCOMPARE(g[P::WebBrowser1].height(), g[P::bjbox].height() - 2 * g[P::WebBrowser1].top());
+    // The bar's icons and captions lie across it, the captions on one line,
+    // each icon before its caption.
+    for (P on : {P::Image3, P::Label1, P::labNotice, P::Image13, P::Label4, P::labSponsor})
+        QVERIFY2(across(on, P::Image4), qPrintable(QString::number(int(on))));
+    for (P caption : {P::Label1, P::labNotice, P::Label4, P::labSponsor})
+        QCOMPARE(g[caption].top(), g[P::Label1].top());
+    for (auto [icon, caption] : {std::pair{P::Image3, P::Label1}, {P::Image13, P::Label4},
+                                 {P::Image6, P::Label2}, {P::Image8, P::Label3}})
+        QVERIFY(right(icon) < g[caption].left());
+
+    // The border strips run from the top down into the band of the bottom
+    // bar; the lines lie between them; the bar reaches the bottom edge, to a
+    // pixel and a half.
+    QCOMPARE(g[P::left1].topLeft(), QPoint(0, 0));
+    QCOMPARE(g[P::right1].height(), g[P::left1].height());
+    if (stripsRefused) {
+        QCOMPARE(g[P::left1].height(), before[P::left1].height());
+    } else {
+        QVERIFY(bottom(P::left1) > H - g[P::Image4].height());
+        QVERIFY(bottom(P::left1) < H);
+    }
+    for (P line : {P::Picture4, P::Picture3}) {
+        QCOMPARE(g[line].left(), right(P::left1));
+        if (linesRefused)
+            QCOMPARE(g[line].width(), before[line].width());
+        else
+            QCOMPARE(right(line), W - g[P::right1].width());
+    }
+    if (holderRefused) {
+        QCOMPARE(g[P::bjbox].height(), before[P::bjbox].height());
+    } else {
+        QVERIFY(bottom(P::Image4) >= H);
+        QVERIFY(bottom(P::Image4) - H < 3 * forms::kTwipsPerPixel / 2);
+    }
 }
 
 void TestLayout::resultDependsOnlyOnSize_data()
@@ -229,49 +237,50 @@ void TestLayout::resultDependsOnlyOnSize()
 
 void TestLayout::captionZones_data()
 {
-    QTest::addColumn<int>("x");
-    QTest::addColumn<int>("y");
     QTest::addColumn<QString>("zone");
-
-    const int mid = 240;
-    const struct {
-        const char *zone;
-        int from, to;
-    } zones[] = {
-        {"pin", 320, 705}, {"minimise", 770, 1130}, {"maximise", 1145, 1475}, {"exit", 1540, 1900}};
-    for (const auto &z : zones) {
-        QTest::addRow("%s left bound", z.zone) << z.from << mid << "";
-        QTest::addRow("%s just inside left", z.zone) << z.from + 1 << mid << z.zone;
-        QTest::addRow("%s just inside right", z.zone) << z.to - 1 << mid << z.zone;
-        QTest::addRow("%s right bound", z.zone) << z.to << mid << "";
-        const int x = (z.from + z.to) / 2;
-        QTest::addRow("%s top bound", z.zone) << x << 60 << "";
-        QTest::addRow("%s just below top", z.zone) << x << 61 << z.zone;
-        QTest::addRow("%s just above bottom", z.zone) << x << 419 << z.zone;
-        QTest::addRow("%s bottom bound", z.zone) << x << 420 << "";
-    }
-    QTest::newRow("gap pin-minimise") << 737 << mid << "";
-    QTest::newRow("gap minimise-maximise") << 1137 << mid << "";
-    QTest::newRow("gap maximise-exit") << 1507 << mid << "";
-    QTest::newRow("left of the pin") << 100 << mid << "";
-    QTest::newRow("right of exit") << 1950 << mid << "";
+    QTest::addColumn<Placed>("button");
+    QTest::newRow("pin") << "pin" << Placed::ImgTop;
+    QTest::newRow("minimise") << "minimise" << Placed::Image12;
+    QTest::newRow("maximise") << "maximise" << Placed::Image11;
+    QTest::newRow("exit") << "exit" << Placed::Image9;
 }
 
 void TestLayout::captionZones()
 {
-    QFETCH(int, x);
-    QFETCH(int, y);
     QFETCH(QString, zone);
-    layout::CaptionZones expected;
-    expected.pin = zone == QLatin1String("pin");
-    expected.minimise = zone == QLatin1String("minimise");
-    expected.maximise = zone == QLatin1String("maximise");
-    expected.exit = zone == QLatin1String("exit");
-    const layout::CaptionZones got = layout::captionZones(x, y);
-    QCOMPARE(got.pin, expected.pin);
-    QCOMPARE(got.minimise, expected.minimise);
-    QCOMPARE(got.maximise, expected.maximise);
-    QCOMPARE(got.exit, expected.exit);
+    QFETCH(Placed, button);
+    const Geometry g = passes({startUp});
+    const QRect strip = g[Placed::ImgControl];
+    // The button's picture, over the strip.
+    const QRect picture = g[button].translated(-strip.topLeft());
+    using Z = layout::CaptionZones;
+    const QHash<QString, bool Z::*> members = {
+        {"pin", &Z::pin}, {"minimise", &Z::minimise}, {"maximise", &Z::maximise}, {"exit", &Z::exit}};
+    bool Z::*const member = members.value(zone);
+    const auto in = [&](const Z &zones) { return zones.*member; };
+    // Every twip around the strip: the zone is one rectangle on the strip,
+    // under its button's picture to within three pixels, and no other
+    // zone shares a point with it.
+    QRect found;
+    int points = 0;
+    for (int y = -100; y < strip.height() + 100; ++y) {
+        for (int x = -100; x < strip.width() + 100; ++x) {
+            const layout::CaptionZones zones = layout::captionZones(x, y);
+            if (!in(zones))
+                continue;
+            QVERIFY2(int(zones.pin) + zones.minimise + zones.maximise + zones.exit == 1,
+                     qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
+            found |= QRect(x, y, 1, 1);
+            ++points;
+        }
+    }
+    QVERIFY(!found.isEmpty());
+    QCOMPARE(points, found.width() * found.height());
+    QVERIFY(QRect(QPoint(), strip.size()).contains(found));
+    QVERIFY(found.contains(picture.center()));
+    const int slack = 3 * forms::kTwipsPerPixel;
+    QVERIFY2(picture.adjusted(-slack, -slack, slack, slack).contains(found),
+             qPrintable(QStringLiteral("%1 %2").arg(found.x()).arg(found.right())));
 }
 
 void TestLayout::pixelsAfterResize_data()

@@ -23,3 +23,11 @@ inline QVariant evaluate(QWebEngineView *view, const QString &script, int timeou
         qWarning("no answer to %s", qPrintable(script));
     return answer->value;
 }
+
+// A script's trip to the page and back: whatever the page was sent before
+// has reached it, and what it sent back before has arrived. What a test
+// waits for to see that something did not happen.
+inline void roundTrip(QWebEngineView *view)
+{
+    evaluate(view, QStringLiteral("0"));
+}
