@@ -84,6 +84,9 @@ portal_up() {
 portal_down() {
     kill "$relay" && wait "$relay" 2> /dev/null || true
 }
+# The player's namespace reaches the portal: a link just set up may take a
+# moment. The control path leaves no line in the access log.
+reachable() { in_player curl -sf --max-time 1 "http://192.0.2.1/__control?reset=1" > /dev/null; }
 hold_back_everything() {
     local path
     for path in "" adv/banner.html adv/pop_ads.html marquee/Notice.txt marquee/Sponsor.txt; do
@@ -165,6 +168,7 @@ for case in "${cases[@]}"; do
     lost)
         route_up
         portal_up
+        wait_for 5 reachable || { echo "the portal's namespace cannot be reached"; exit 1; }
         mark=$(now)
         launch
         wait_for 30 window Veltaro5.0 || { echo "no main window"; cat "$work/$case.player.log"; exit 1; }
@@ -185,6 +189,7 @@ for case in "${cases[@]}"; do
     silent)
         route_up
         portal_up
+        wait_for 5 reachable || { echo "the portal's namespace cannot be reached"; exit 1; }
         hold_back_everything
         # The window manager's list of windows, each change as it comes: a
         # poll of X takes 0.2 s here, too coarse for this.
