@@ -122,7 +122,7 @@ BrowserView::BrowserView(QWidget *parent, QWebEngineProfile *profile)
             [this](const QWebEngineLoadingInfo &info) {
                 m_loaded = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus;
                 if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && noAnswer(info))
-                    emit unreachable();
+                    emit unreachable(info.url(), info.errorCode());
             });
     connect(this, &QWebEngineView::loadFinished, this,
             [this](bool) { emit documentComplete(url()); });

@@ -62,7 +62,7 @@ signals:
     // not resolved, timed out. The view then shows nothing; the engine's
     // own error page is never shown. An answer with an error status is a
     // page like any other.
-    void unreachable();
+    void unreachable(const QUrl &url, int errorCode);
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;

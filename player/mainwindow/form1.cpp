@@ -10,7 +10,12 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QLockFile>
+#include <QLoggingCategory>
 #include <QStandardPaths>
+
+// Why the client went to its offline view and when it came back, for
+// whoever reads the program's output.
+Q_LOGGING_CATEGORY(lcPortal, "veltaro.portal")
 
 Form1::Form1(Run &run)
     : QWidget(nullptr, Qt::FramelessWindowHint), m_run(run), m_seams(run.seams),
@@ -23,11 +28,14 @@ Form1::Form1(Run &run)
     m_sponsor = std::make_unique<tickers::Ticker>(SponsorText, intSponsorIndex, labSponsor, Timer2,
                                                   QStringLiteral("访问赞助商字幕文件出错!"));
     connect(m_watch, &PortalWatch::returned, this, &Form1::portalReturned);
-    connect(WebBrowser1, &BrowserView::unreachable, this, [this] {
+    connect(WebBrowser1, &BrowserView::unreachable, this, [this](const QUrl &url, int code) {
+        qCInfo(lcPortal, "no answer for %s (%d): the offline page", qUtf8Printable(url.toString()),
+               code);
         showOfflinePage();
         m_watch->lost();
     });
-    connect(WebBrowser2, &BrowserView::unreachable, this, [this] {
+    connect(WebBrowser2, &BrowserView::unreachable, this, [this](const QUrl &url, int code) {
+        qCInfo(lcPortal, "no answer for %s (%d): no banner", qUtf8Printable(url.toString()), code);
         Picture1->hide();
         m_watch->lost();
     });
@@ -74,6 +82,7 @@ void Form1::Form_Load()
     if (m_run.intOnline == 1) {
         loadPortal();
     } else {
+        qCInfo(lcPortal, "no connection at start: the offline page");
         Picture1->hide();
         showOfflinePage();
         // The network may come later, as when the computer joins its
@@ -90,14 +99,12 @@ void Form1::loadPortal()
         keyFilter = new BrowserKeyFilter(this);
         keyFilter->attach(WebBrowser1);
     }
-    // A view that shows the portal already stays as it is: the user may be
-    // reading it.
     const QString &root = m_run.settings.portalRoot;
-    if (!WebBrowser2->hasLoaded()) {
-        Picture1->show();
-        WebBrowser2->setSilent(true);
-        WebBrowser2->navigate(root + QStringLiteral("adv/banner.html"));
-    }
+    Picture1->show();
+    WebBrowser2->setSilent(true);
+    WebBrowser2->navigate(root + QStringLiteral("adv/banner.html"));
+    // A page of the portal that the main view shows already stays: the user
+    // may be reading it.
     if (!WebBrowser1->hasLoaded() || WebBrowser1->url().isLocalFile()) {
         WebBrowser1->setSilent(true);
         WebBrowser1->navigate(root + tabPath(m_currentTab));
@@ -136,6 +143,7 @@ void Form1::portalUnreachable()
     // No ticker text came. A page of the portal that has loaded stays; one
     // still awaited gives way to the local page, and the banner to the bar
     // behind it.
+    qCInfo(lcPortal, "no answer for the ticker texts");
     if (!WebBrowser1->hasLoaded())
         showOfflinePage();
     if (!WebBrowser2->hasLoaded())
@@ -145,6 +153,7 @@ void Form1::portalUnreachable()
 
 void Form1::portalReturned()
 {
+    qCInfo(lcPortal, "the portal answers again");
     m_run.intOnline = 1;
     loadPortal();
 }

@@ -70,6 +70,9 @@ route_up() {
     in_player ip addr add 192.0.2.2/24 dev veltaro-p
     in_player ip link set veltaro-p up
     in_player ip route add default via 192.0.2.1
+    # The kernel reports the new link's carrier up to a second late, and
+    # until then the player rightly takes itself to be offline.
+    wait_for 5 eval 'in_player ip link show veltaro-p | grep -q "state UP"'
 }
 
 # The server itself runs from the start; "the portal" is the relay, whose

@@ -6,7 +6,7 @@ bin=$1
 
 . "$(dirname "$0")/../../tools/portal.sh"
 start_portal "$bin/portal-server" "$(dirname "$0")/../../demo/portal" "$work/access.log"
-for path in / adv/banner.html adv/pop_ads.html marquee/Notice.txt marquee/Sponsor.txt; do
+for path in "" adv/banner.html adv/pop_ads.html marquee/Notice.txt marquee/Sponsor.txt; do
     curl -sf "${base}__control?path=/kinotray/$path&delay=600000" > /dev/null \
         || { echo "could not hold back $path"; exit 1; }
 done
