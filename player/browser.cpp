@@ -4,6 +4,7 @@
 #include "http.h"
 
 #include <QChildEvent>
+#include <QCoreApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QWebEngineHistory>
@@ -55,13 +56,27 @@ bool noAnswer(const QWebEngineLoadingInfo &info)
 
 } // namespace
 
+QWebEngineProfile *portalProfile()
+{
+    // Kept on disk, as a browser keeps them: the portal's cookies, so that a
+    // signed-in user stays signed in, and its HTTP cache, so that a start
+    // over a slow line fetches only what the portal's server says changed.
+    static QWebEngineProfile *const profile = [] {
+        auto *created = new QWebEngineProfile(QStringLiteral("portal"), qApp);
+        // Pages, pictures and scripts, not films: the cache stays small.
+        created->setHttpCacheMaximumSize(100 * 1024 * 1024);
+        return created;
+    }();
+    return profile;
+}
+
 // The view's own page: it routes new windows through the view's handler and
 // keeps dialogs away while the view is silent.
 class BrowserPage : public QWebEnginePage
 {
 public:
     BrowserPage(QWebEngineProfile *profile, BrowserView *view)
-        : QWebEnginePage(profile ? profile : QWebEngineProfile::defaultProfile(), view),
+        : QWebEnginePage(profile ? profile : portalProfile(), view),
           m_view(view)
     {
     }

@@ -10,12 +10,16 @@
 
 class QWebEngineProfile;
 
+// The profile of the portal's pages: cookies and HTTP cache kept on disk,
+// under the user's data and cache folders.
+QWebEngineProfile *portalProfile();
+
 // The embedded browser view the windows show pages in.
 class BrowserView : public QWebEngineView, public forms::Twips
 {
     Q_OBJECT
 public:
-    // The page belongs to the default profile unless given another.
+    // The page belongs to the portal's profile unless given another.
     explicit BrowserView(QWidget *parent = nullptr, QWebEngineProfile *profile = nullptr);
 
     // An http(s) or file URL, or a local file path. Returns at once; a load

@@ -21,7 +21,7 @@ QWebEngineProfile *sinkProfile()
 {
     static QWebEngineProfile *const profile = [] {
         auto *created = new QWebEngineProfile(qApp);
-        QWebEngineCookieStore *portal = QWebEngineProfile::defaultProfile()->cookieStore();
+        QWebEngineCookieStore *portal = portalProfile()->cookieStore();
         QObject::connect(portal, &QWebEngineCookieStore::cookieAdded, created->cookieStore(),
                          [store = created->cookieStore()](const QNetworkCookie &cookie) {
                              store->setCookie(cookie);

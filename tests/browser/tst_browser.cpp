@@ -6,6 +6,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDirIterator>
+#include <QStandardPaths>
+#include <QWebEngineProfile>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -67,6 +70,7 @@ private slots:
     void initTestCase();
     void navigateLoadsAndCompletes_data();
     void navigateLoadsAndCompletes();
+    void portalPagesKeptOnDisk();
     void twipsGeometry();
     void newWindowGoesToHandlersView_data();
     void newWindowGoesToHandlersView();
@@ -121,6 +125,22 @@ void TestBrowser::navigateLoadsAndCompletes()
     QVERIFY(complete.wait(kLoadTimeout));
     QCOMPARE(complete.last().at(0).toUrl(), QUrl(loadedUrl));
     QTRY_COMPARE_WITH_TIMEOUT(view.title(), title, kLoadTimeout);
+}
+
+// A later start takes the portal's pages from the disk cache and sends the
+// cookies of the session before.
+void TestBrowser::portalPagesKeptOnDisk()
+{
+    BrowserView view;
+    QVERIFY(loadAndWait(view, m_server->url(QStringLiteral("three.html"))));
+    QWebEngineProfile *profile = view.page()->profile();
+    QVERIFY(!profile->isOffTheRecord());
+    QCOMPARE(profile->persistentCookiesPolicy(), QWebEngineProfile::AllowPersistentCookies);
+    const QString cache = profile->cachePath();
+    QVERIFY(cache.startsWith(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        QDirIterator(cache, QDir::Files, QDirIterator::Subdirectories).hasNext(),
+        kLoadTimeout);
 }
 
 void TestBrowser::twipsGeometry()
