@@ -136,6 +136,7 @@ BrowserView::BrowserView(QWidget *parent, QWebEngineProfile *profile)
     connect(page(), &QWebEnginePage::loadingChanged, this,
             [this](const QWebEngineLoadingInfo &info) {
                 m_loaded = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus;
+                m_loading = info.status() == QWebEngineLoadingInfo::LoadStartedStatus;
                 if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && noAnswer(info))
                     emit unreachable(info.url(), info.errorCode());
             });
@@ -190,6 +191,8 @@ void BrowserView::navigate(const QString &urlOrPath)
                                         QStringLiteral("file"), QStringLiteral("about"),
                                         QStringLiteral("data")};
     const QUrl url(urlOrPath);
+    // The engine reports the start later, from the event loop.
+    m_loading = true;
     // Anything that is not a web address is a path on this machine, drive
     // letters included (they would otherwise read as a scheme).
     if (url.isValid() && schemes.contains(url.scheme().toLower()))

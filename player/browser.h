@@ -27,6 +27,8 @@ public:
     void navigate(const QString &urlOrPath);
     // The page now shown finished loading and succeeded.
     bool hasLoaded() const { return m_loaded; }
+    // A page is on its way: navigated to, and not yet loaded or failed.
+    bool isLoading() const { return m_loading; }
     // Silent: the page shows no alert, confirm or prompt dialogs, and the view
     // none of its own.
     void setSilent(bool on);
@@ -76,6 +78,7 @@ private:
     void openNewWindow(const QUrl &url);
     bool m_silent = false;
     bool m_loaded = false;
+    bool m_loading = false;
     NewWindowHandler m_newWindow;
     OpenLink m_openLink;
     ContextMenuHandler m_contextMenu;

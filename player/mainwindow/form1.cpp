@@ -20,7 +20,8 @@ Q_LOGGING_CATEGORY(lcPortal, "veltaro.portal")
 Form1::Form1(Run &run)
     : QWidget(nullptr, Qt::FramelessWindowHint), m_run(run), m_seams(run.seams),
       m_watch(new PortalWatch([root = run.settings.portalRoot] { return portalAnswers(root); },
-                              *run.seams.clock, this))
+                              *run.seams.clock, this)),
+      m_promotionWait(run.seams.clock->timer([this] { raisePromotion(); }, true))
 {
     createControls();
     m_notice = std::make_unique<tickers::Ticker>(NoticeText, intNoticeIndex, labNotice, Timer1,
@@ -33,6 +34,10 @@ Form1::Form1(Run &run)
                code);
         showOfflinePage();
         m_watch->lost();
+    });
+    connect(WebBrowser1, &BrowserView::documentComplete, this, [this] {
+        if (m_promotionWait->isActive())
+            raisePromotion();
     });
     connect(WebBrowser2, &BrowserView::unreachable, this, [this](const QUrl &url, int code) {
         qCInfo(lcPortal, "no answer for %s (%d): no banner", qUtf8Printable(url.toString()), code);
@@ -113,8 +118,17 @@ void Form1::loadPortal()
     fetchTickerTexts();
 }
 
+void Form1::promotionDue()
+{
+    if (WebBrowser1->isLoading())
+        m_promotionWait->start(promotionWaitMs);
+    else
+        raisePromotion();
+}
+
 void Form1::raisePromotion()
 {
+    m_promotionWait->stop();
     if (m_promotionRaised || m_promotionWithheld)
         return;
     m_promotionRaised = true;

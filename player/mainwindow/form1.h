@@ -38,6 +38,9 @@ public:
     // The promotion window does not show in this run, or no longer: an
     // update is being offered.
     void withholdPromotion();
+    // Once both ticker texts are in, how long the promotion window waits at
+    // most for the page the main view is loading.
+    static constexpr int promotionWaitMs = 2000;
     // Ends the process at once; no other window's unload handling runs.
     void Form_Unload();
     // The layout pass for the current client size.
@@ -207,6 +210,10 @@ private:
     // texts and, once they are in, the promotion window.
     void loadPortal();
     void fetchTickerTexts();
+    // Both texts are in: the promotion window rises once the page the main
+    // view is loading has loaded, so as not to slow it down, and after
+    // promotionWaitMs at the latest.
+    void promotionDue();
     void raisePromotion();
     void showOfflinePage();
     // The portal did not answer the ticker fetches: the local page instead
@@ -229,6 +236,7 @@ private:
     // Raised once per run at most; never after an update was offered.
     bool m_promotionRaised = false;
     bool m_promotionWithheld = false;
+    std::unique_ptr<Clock::Timer> m_promotionWait;
     p *m_p = nullptr; // a child of the window, made at the first page menu
     // The point of the window, in pixels, that a left press on a drag handle
     // grabbed; it stays under the pointer while the window is dragged.

@@ -67,7 +67,7 @@ void Form1::fetchTickerTexts()
         if (--pending->left > 0)
             return;
         if (pending->answered)
-            raisePromotion();
+            promotionDue();
         else
             portalUnreachable();
     };

@@ -1,5 +1,6 @@
-// A portal that answers slowly: the main window's load waits for both ticker
-// files, and once it is over the tickers rotate through the published items.
+// A portal that answers slowly: the tickers rotate through the published
+// items once their files are in, and the promotion window waits for both and,
+// for a while, for the portal page.
 #include "gbk.h"
 #include "mainwindow/form1.h"
 #include "portalserver.h"
@@ -17,8 +18,11 @@ private slots:
     void initTestCase();
     void tickersRotateAfterSlowLoad_data();
     void tickersRotateAfterSlowLoad();
+    void promotionWaitsForThePortalPage_data();
+    void promotionWaitsForThePortalPage();
 
 private:
+    Run portalRun(const PortalServer &server);
     QTemporaryDir m_runtime;
     QTemporaryDir m_install;
 };
@@ -45,6 +49,22 @@ void TestSlowPortal::initTestCase()
     qputenv("XDG_RUNTIME_DIR", m_runtime.path().toUtf8());
 }
 
+Run TestSlowPortal::portalRun(const PortalServer &server)
+{
+    Run run(Seams::system());
+    run.settings.portalRoot = server.url(QStringLiteral("kinotray/"));
+    Seams &seams = run.seams;
+    seams.installFolder = m_install.path();
+    seams.message = [](QWidget *, const QString &text, const QString &, QMessageBox::Icon,
+                       QMessageBox::StandardButtons) {
+        qWarning("unexpected message: %s", qPrintable(text));
+        return QMessageBox::Ok;
+    };
+    seams.endProcess = [] { qWarning("process end requested"); };
+    run.intOnline = 1;
+    return run;
+}
+
 void TestSlowPortal::tickersRotateAfterSlowLoad_data()
 {
     QTest::addColumn<int>("delayMs");
@@ -60,18 +80,7 @@ void TestSlowPortal::tickersRotateAfterSlowLoad()
     QVERIFY(server.isRunning());
     QVERIFY(server.setDelay(QStringLiteral("kinotray/marquee/Notice.txt"), delayMs));
     QVERIFY(server.setDelay(QStringLiteral("kinotray/marquee/Sponsor.txt"), delayMs));
-    Run run(Seams::system());
-    run.settings.portalRoot = server.url(QStringLiteral("kinotray/"));
-    Seams &seams = run.seams;
-    seams.installFolder = m_install.path();
-    seams.message = [](QWidget *, const QString &text, const QString &, QMessageBox::Icon,
-                       QMessageBox::StandardButtons) {
-        qWarning("unexpected message: %s", qPrintable(text));
-        return QMessageBox::Ok;
-    };
-    seams.endProcess = [] { qWarning("process end requested"); };
-    run.intOnline = 1;
-
+    Run run = portalRun(server);
     Form1 form(run);
     form.Form_Load();
     form.show();
@@ -91,6 +100,30 @@ void TestSlowPortal::tickersRotateAfterSlowLoad()
     // rotation then moves on every 3 s.
     QTRY_COMPARE_WITH_TIMEOUT(form.labNotice->caption(), notice1, 10000);
     QTRY_COMPARE_WITH_TIMEOUT(form.labSponsor->caption(), sponsor1, 4000);
+}
+
+void TestSlowPortal::promotionWaitsForThePortalPage_data()
+{
+    QTest::addColumn<int>("pageDelayMs");
+    QTest::addColumn<bool>("pageFirst");
+    QTest::newRow("page 1 s late: after the page") << 1000 << true;
+    QTest::newRow("page 6 s late: not for the page") << 6000 << false;
+}
+
+void TestSlowPortal::promotionWaitsForThePortalPage()
+{
+    QFETCH(int, pageDelayMs);
+    QFETCH(bool, pageFirst);
+    PortalServer server(PortalServer::demoPortalRoot());
+    QVERIFY(server.isRunning());
+    QVERIFY(server.setDelay(QStringLiteral("kinotray/"), pageDelayMs));
+    Run run = portalRun(server);
+    Form1 form(run);
+    form.Form_Load();
+    form.show();
+    QTRY_VERIFY_WITH_TIMEOUT(form.frmInf(), Form1::promotionWaitMs + 10000);
+    QCOMPARE(form.WebBrowser1->hasLoaded(), pageFirst);
+    QTRY_VERIFY_WITH_TIMEOUT(form.WebBrowser1->hasLoaded(), pageDelayMs + 10000);
 }
 
 QTEST_MAIN(TestSlowPortal)
