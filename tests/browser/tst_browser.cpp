@@ -127,19 +127,17 @@ void TestBrowser::navigateLoadsAndCompletes()
     QTRY_COMPARE_WITH_TIMEOUT(view.title(), title, kLoadTimeout);
 }
 
-// A later start takes the portal's pages from the disk cache and sends the
-// cookies of the session before.
+// Cookies and cache outlive the run, so a later start need not fetch again.
 void TestBrowser::portalPagesKeptOnDisk()
 {
     BrowserView view;
     QVERIFY(loadAndWait(view, m_server->url(QStringLiteral("three.html"))));
-    QWebEngineProfile *profile = view.page()->profile();
-    QVERIFY(!profile->isOffTheRecord());
+    const QWebEngineProfile *profile = view.page()->profile();
     QCOMPARE(profile->persistentCookiesPolicy(), QWebEngineProfile::AllowPersistentCookies);
-    const QString cache = profile->cachePath();
-    QVERIFY(cache.startsWith(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)));
+    QVERIFY(profile->cachePath().startsWith(
+        QStandardPaths::writableLocation(QStandardPaths::CacheLocation)));
     QTRY_VERIFY_WITH_TIMEOUT(
-        QDirIterator(cache, QDir::Files, QDirIterator::Subdirectories).hasNext(),
+        QDirIterator(profile->cachePath(), QDir::Files, QDirIterator::Subdirectories).hasNext(),
         kLoadTimeout);
 }
 
