@@ -6,12 +6,11 @@
 Starts COMMAND, samples the total PSS of every process it starts (helpers
 that detach are kept in the tree: this process is their subreaper) every
 ~100 ms, waits for the page's load report in the access log (see
-load_report) and keeps
-sampling SETTLE_SECONDS after it, and then counts the tree's own resident
-memory once (see own_kb). Then, when IDLE_SECONDS is not 0, it
+load_report) and keeps sampling SETTLE_SECONDS after it, and then counts the
+tree's own resident memory once (see own_kb). Then, when IDLE_SECONDS is not 0, it
 leaves the program alone that long and takes the CPU time the tree used
 meanwhile. Last it ends the tree. Prints one line: "<ms from launch to the
-load report> <peak PSS in KB> <own resident KB> <idle CPU ms, or 0> <launch
+page's load> <peak PSS in KB> <own resident KB> <idle CPU ms, or 0> <launch
 time, ms since the epoch as in the access log>".
 """
 import array
