@@ -15,6 +15,10 @@
 #include <QUrlQuery>
 #include <QVariant>
 #include <curl/curl.h>
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#endif
 
 class PortalServer
 {
@@ -29,6 +33,11 @@ public:
     explicit PortalServer(const QString &root)
     {
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+#ifdef Q_OS_LINUX
+        // A suite that aborts (a sanitizer report, a crash) takes its server
+        // along instead of leaving it listening.
+        m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+#endif
         m_process.start(QStringLiteral(VELTARO_PORTAL_SERVER),
                         {QStringLiteral("--root"), root, QStringLiteral("--port"),
                          QStringLiteral("0"), QStringLiteral("--log"), logPath()});
